@@ -1,0 +1,17 @@
+# Warnings and sanitizers shared by every target of the game.
+add_library(tarvelin_options INTERFACE)
+target_compile_options(tarvelin_options INTERFACE -Wall -Wextra)
+target_include_directories(tarvelin_options INTERFACE ${PROJECT_SOURCE_DIR})
+
+if(TARVELIN_SANITIZE)
+  set(_san -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_compile_options(tarvelin_options INTERFACE ${_san})
+  target_link_options(tarvelin_options INTERFACE ${_san})
+endif()
+
+# tarvelin_library(name SOURCES ... DEPS ...): one static library per subsystem.
+function(tarvelin_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_link_libraries(${name} PUBLIC tarvelin_options ${ARG_DEPS})
+endfunction()

@@ -1,0 +1,4 @@
+#pragma once
+
+constexpr const char* PRODUCT_NAME = "Tarvelin";
+constexpr const char* PRODUCT_VERSION = "v1.12";

@@ -1,0 +1,38 @@
+#include "tests/common/test_util.h"
+
+#include "platform/sys/files.h"
+#include "platform/sys/paths.h"
+
+#include <stdexcept>
+
+namespace testutil {
+
+std::string& workDirStorage()
+{
+    static std::string dir;
+    return dir;
+}
+
+const std::string& workDir() { return workDirStorage(); }
+
+void writeText(const std::string& path, const std::string& text)
+{
+    std::string p = sys::resolvePath(path);
+    size_t cut = p.find_last_of('/');
+    if (cut != std::string::npos && cut > 0)
+        sys::makeDirectories(p.substr(0, cut));
+    std::string error;
+    if (!sys::writeFileAtomic(p, text, &error))
+        throw std::runtime_error(error);
+}
+
+std::string readText(const std::string& path)
+{
+    std::string data;
+    sys::readFile(path, data);
+    return data;
+}
+
+std::string logText() { return readText("log.txt"); }
+
+} // namespace testutil
