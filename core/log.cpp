@@ -12,7 +12,6 @@ struct LogState {
     std::recursive_mutex lock;
     FILE* file = nullptr;
     bool opened = false;
-    bool opening = false;
     std::string fileName = "log.txt";
     YLogSink* sink = nullptr;
 };
@@ -54,18 +53,26 @@ void writeLocked(LogState& s, const std::string& line)
 
 void YLog::open()
 {
-    LogState& s = state();
-    {
-        std::lock_guard<std::recursive_mutex> guard(s.lock);
-        if (s.opened || s.opening)
-            return;
-        s.opening = true;
-        openLocked(s);
-    }
-    // The check logs its findings as the first lines of the file.
-    checkSystem();
-    std::lock_guard<std::recursive_mutex> guard(s.lock);
-    s.opening = false;
+    // Other threads wait here until the file is open and the check's lines
+    // are written; the check itself logs through write(), which comes back
+    // here on the same thread and must go straight through.
+    thread_local bool inCheck = false;
+    static std::once_flag once;
+    if (inCheck)
+        return;
+    std::call_once(once, [] {
+        LogState& s = state();
+        {
+            std::lock_guard<std::recursive_mutex> guard(s.lock);
+            openLocked(s);
+        }
+        std::string saved;
+        saved.swap(pending()); // the caller's prefix belongs to its own line
+        inCheck = true;
+        checkSystem();
+        inCheck = false;
+        pending().swap(saved);
+    });
 }
 
 void YLog::write(const char* text)

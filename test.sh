@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Sets everything up like run.sh, then builds the game once more with
+# AddressSanitizer and UndefinedBehaviorSanitizer and runs the whole test
+# suite headless: no display, no sound card, no message boxes.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+"$root/scripts/setup.sh" build -DTARVELIN_TESTS=OFF
+"$root/scripts/setup.sh" build-san -DTARVELIN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DTARVELIN_BENCH=OFF
+
+runtime="$(mktemp -d "${TMPDIR:-/tmp}/tarvelin-run-XXXXXX")"
+chmod 700 "$runtime"
+trap 'rm -rf "$runtime"' EXIT
+
+export SDL_VIDEODRIVER=offscreen
+export LIBGL_ALWAYS_SOFTWARE=1
+export ALSOFT_DRIVERS=null
+export XDG_RUNTIME_DIR="$runtime"
+export TARVELIN_NO_MESSAGEBOX=1
+export ASAN_OPTIONS="${ASAN_OPTIONS:-abort_on_error=0:detect_leaks=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+
+cd "$root/build-san"
+ctest --output-on-failure -j"$(nproc)"
