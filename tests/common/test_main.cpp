@@ -1,5 +1,8 @@
-// Every test process runs in a private temporary folder of its own, so tests
-// can write "log.txt", "config.yml" and data files without touching the tree.
+// Every test process runs in a private temporary folder of its own, and every
+// test in a fresh subfolder of it, so tests can write "config.yml" and data
+// files without touching the tree or each other. The log goes to one file at
+// the top of the process folder.
+#include "core/log.h"
 #include "platform/sys/instance_lock.h"
 #include "platform/sys/paths.h"
 
@@ -22,6 +25,26 @@ int removeEntry(const char* path, const struct stat*, int, struct FTW*)
     return std::remove(path);
 }
 
+// Gives each test a fresh working folder.
+class FolderPerTest : public ::testing::EmptyTestEventListener {
+public:
+    explicit FolderPerTest(std::string top) : mTop(std::move(top)) {}
+    void OnTestStart(const ::testing::TestInfo& info) override
+    {
+        std::string name = std::string(info.test_suite_name()) + "." + info.name();
+        for (char& c : name)
+            if (c == '/')
+                c = '_'; // parameterised tests carry slashes in their names
+        std::string dir = mTop + "/" + name;
+        sys::makeDirectories(dir);
+        sys::changeDirectory(dir);
+    }
+    void OnTestEnd(const ::testing::TestInfo&) override { sys::changeDirectory(mTop); }
+
+private:
+    std::string mTop;
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -41,6 +64,8 @@ int main(int argc, char** argv)
         return 2;
     }
     ::setenv("TARVELIN_NO_MESSAGEBOX", "1", 1);
+    YLog::setFileName((templ + "/log.txt").c_str());
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FolderPerTest(templ));
     sys::InstanceLock::setDirectory(templ);
 
     int result = RUN_ALL_TESTS();

@@ -33,6 +33,6 @@ std::string readText(const std::string& path)
     return data;
 }
 
-std::string logText() { return readText("log.txt"); }
+std::string logText() { return readText(workDir() + "/log.txt"); }
 
 } // namespace testutil
