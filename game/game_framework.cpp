@@ -1,0 +1,184 @@
+#include "game/game_framework.h"
+
+#include "core/display_modes.h"
+#include "core/file_list.h"
+#include "core/init.h"
+#include "core/log.h"
+#include "core/version.h"
+#include "game/command_line.h"
+#include "platform/sys/clock.h"
+#include "platform/sys/instance_lock.h"
+#include "platform/sys/message_box.h"
+#include "platform/sys/paths.h"
+#include "platform/sys/random.h"
+
+#include <cmath>
+
+GameFramework* gGameFramework = nullptr;
+std::vector<std::string> gLevelNames;
+
+namespace {
+
+// The display modes offered for full screen, from the video system.
+void listDisplayModes()
+{
+    std::vector<YDisplayMode> raw;
+    for (const wnd::DisplayModeInfo& m : wnd::displayModes())
+        raw.push_back(YDisplayMode{static_cast<uint32_t>(m.width), static_cast<uint32_t>(m.height),
+                                   static_cast<uint32_t>(m.bits), static_cast<uint32_t>(m.refresh), -1});
+    wnd::DisplayModeInfo d = wnd::desktopMode();
+    YDisplayMode desktop{static_cast<uint32_t>(d.width), static_cast<uint32_t>(d.height),
+                         static_cast<uint32_t>(d.bits), static_cast<uint32_t>(d.refresh), -1};
+    gDisplayModes().assign(buildModeList(raw, desktop));
+}
+
+} // namespace
+
+GameFramework::GameFramework(const std::string&)
+{
+    gFramework = this;
+    screen = requestedScreen = SCREEN_SPLASH;
+    currentLevel = 0;
+    highestLevel = 0;
+    sys::srand(sys::timeGetTime());
+
+    gLevelNames = findFiles("levels\\*", false);
+    gGameFramework = this;
+
+    std::string error;
+    if (!wnd::initVideo(&error)) {
+        YLog::writef("Video system unavailable: %s", error.c_str());
+        sys::messageBox("Window Creation Error.", "ERROR");
+        std::exit(1);
+    }
+    listDisplayModes();
+
+    gInit().load("splash\\config.yml");
+    YLog::writef("Initialization...%s", "");
+    gInit().load("config.yml");
+
+    fullscreen = gInit().fullscreen;
+    createWindow();
+
+    screen = SCREEN_SPLASH;
+    transition = 2;
+    mLastFrameTime = sys::timeGetTime();
+}
+
+GameFramework::~GameFramework()
+{
+    destroyWindow();
+    if (gGameFramework == this)
+        gGameFramework = nullptr;
+}
+
+void GameFramework::quit()
+{
+    gInit().save();
+    YFramework::quit();
+}
+
+void GameFramework::createWindow()
+{
+    maximized = fullscreen ? false : gInit().maximize;
+    if (fullscreen)
+        createFullscreen(PRODUCT_NAME, gInit().mode.c_str());
+    else
+        createWindowed(PRODUCT_NAME, gInit().width, gInit().height);
+}
+
+void GameFramework::toggleFullscreen()
+{
+    // The window keeps its GL context: only its full-screen state changes.
+    bool wanted = !fullscreen;
+    if (window() && window()->setFullscreen(wanted)) {
+        fullscreen = wanted;
+    } else {
+        destroyWindow();
+        fullscreen = wanted;
+        createWindow();
+    }
+    gInit().fullscreen = fullscreen;
+}
+
+bool GameFramework::renderFrame()
+{
+    // At most 100 frames a second: below 10 ms of gathered time the frame
+    // sleeps and draws nothing.
+    uint32_t now = sys::timeGetTime();
+    mFrameTime += static_cast<float>(now - mLastFrameTime) * 0.001f;
+    mLastFrameTime = now;
+    if (mFrameTime < 0.01f) {
+        sys::sleepMs(5);
+        return false;
+    }
+    mFrameTime = 0.0f;
+    return YFramework::renderFrame();
+}
+
+const uint32_t* GameFramework::getIcon(int& width, int& height)
+{
+    // A shaded ball on a transparent ground.
+    static uint32_t pixels[32 * 32];
+    static bool made = false;
+    if (!made) {
+        for (int y = 0; y < 32; ++y) {
+            for (int x = 0; x < 32; ++x) {
+                float dx = (x - 15.5f) / 14.0f, dy = (y - 15.5f) / 14.0f;
+                float r2 = dx * dx + dy * dy;
+                uint32_t p = 0;
+                if (r2 <= 1.0f) {
+                    float nz = std::sqrt(1.0f - r2);
+                    float light = 0.25f + 0.75f * std::fmax(0.0f, (-dx - dy + nz) * 0.577f);
+                    auto channel = [&](float base) {
+                        float v = base * light * 255.0f;
+                        return static_cast<uint32_t>(v > 255.0f ? 255.0f : v);
+                    };
+                    p = 0xFF000000u | (channel(0.45f) << 16) | (channel(0.75f) << 8) | channel(1.0f);
+                }
+                pixels[y * 32 + x] = p;
+            }
+        }
+        made = true;
+    }
+    width = height = 32;
+    return pixels;
+}
+
+int runProgram(int argc, char** argv)
+{
+    // The game folder is the folder of the executable: data, content and the
+    // log live there whatever the caller's working folder is.
+    std::string modulePath = sys::executablePath();
+    std::string gameDir = sys::executableDir();
+    if (!sys::changeDirectory(gameDir)) {
+        std::string text = "Cannot enter the game folder " + gameDir;
+        sys::messageBox(text.c_str(), PRODUCT_NAME);
+        return 1;
+    }
+
+    sys::InstanceLock instance;
+    bool anotherRuns = !instance.acquire("TarvelinMutex");
+    YLog::writef("%s %s", PRODUCT_NAME, PRODUCT_VERSION);
+
+    RunMode mode = parseCommandLine(argc > 1 ? argv[1] : "");
+    switch (mode) {
+    case RunMode::Editor:
+        YLog::write("The level editor is not part of this build.");
+        sys::messageBox("The level editor is not part of this build.", PRODUCT_NAME);
+        return 1;
+    case RunMode::Game:
+        if (anotherRuns)
+            return 0;
+        break;
+    case RunMode::SecondGame:
+        break;
+    }
+
+    GameFramework* game = new GameFramework(modulePath);
+    gFramework = game;
+    game->run();
+    delete game;
+    wnd::shutdownVideo();
+    return 0;
+}

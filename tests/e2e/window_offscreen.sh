@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Without any display server: the window opens through the offscreen driver,
+# an injected F10 is not possible from outside, so the run ends through the
+# close request the system sends on SIGTERM; the settings from the build's
+# default config.yml (windowed) are kept.
+source "$(dirname "$0")/lib.sh" "$1" "$2"
+export SDL_VIDEODRIVER=offscreen
+unset DISPLAY
+
+game="$(make_game game1)"
+grep -q 'fullscreen="0"' "$game/config.yml" || fail "default config.yml is not windowed"
+"$game/tarvelin" &
+pid=$!
+PIDS+=($pid)
+sleep 1.5
+kill -0 $pid 2>/dev/null || fail "the game ended early"
+kill -TERM $pid
+wait_exit $pid 10
+rc=$?
+[ $rc -eq 0 ] || fail "the game returned $rc"
+grep -q "^Initialization...$" "$game/log.txt" || fail "no Initialization line"
+grep -q 'fullscreen="0"' "$game/config.yml" || fail "settings lost"
+echo "ok"
