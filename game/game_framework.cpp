@@ -11,28 +11,13 @@
 #include "platform/sys/message_box.h"
 #include "platform/sys/paths.h"
 #include "platform/sys/random.h"
+#include "render/render_d3d.h"
+#include "render/shader.h"
 
 #include <cmath>
 
 GameFramework* gGameFramework = nullptr;
 std::vector<std::string> gLevelNames;
-
-namespace {
-
-// The display modes offered for full screen, from the video system.
-void listDisplayModes()
-{
-    std::vector<YDisplayMode> raw;
-    for (const wnd::DisplayModeInfo& m : wnd::displayModes())
-        raw.push_back(YDisplayMode{static_cast<uint32_t>(m.width), static_cast<uint32_t>(m.height),
-                                   static_cast<uint32_t>(m.bits), static_cast<uint32_t>(m.refresh), -1});
-    wnd::DisplayModeInfo d = wnd::desktopMode();
-    YDisplayMode desktop{static_cast<uint32_t>(d.width), static_cast<uint32_t>(d.height),
-                         static_cast<uint32_t>(d.bits), static_cast<uint32_t>(d.refresh), -1};
-    gDisplayModes().assign(buildModeList(raw, desktop));
-}
-
-} // namespace
 
 GameFramework::GameFramework(const std::string&)
 {
@@ -51,9 +36,17 @@ GameFramework::GameFramework(const std::string&)
         sys::messageBox("Window Creation Error.", "ERROR");
         std::exit(1);
     }
-    listDisplayModes();
+    new Render_D3D();
+    std::vector<YDisplayMode> modes;
+    gRender->enumerateModes(modes);
+    gDisplayModes().assign(modes);
+
+    loadShaders("data\\shaders.yml");
+    loadShaders("data\\shaders_env.yml");
+    loadShaders("data\\shaders_blocks.yml");
 
     gInit().load("splash\\config.yml");
+    loadShaders("splash\\shaders.yml");
     YLog::writef("Initialization...%s", "");
     gInit().load("config.yml");
 
@@ -67,6 +60,7 @@ GameFramework::GameFramework(const std::string&)
 
 GameFramework::~GameFramework()
 {
+    delete gRender;
     destroyWindow();
     if (gGameFramework == this)
         gGameFramework = nullptr;
@@ -112,8 +106,14 @@ bool GameFramework::renderFrame()
         sys::sleepMs(5);
         return false;
     }
+    float dt = mFrameTime > 0.05f ? 0.05f : mFrameTime;
     mFrameTime = 0.0f;
-    return YFramework::renderFrame();
+    if (!gRender || !gRender->restoreDevice())
+        return false; // the device is lost: draw nothing until it is back
+    updateShaders(dt);
+    gRender->beginFrame(true);
+    gRender->endFrame();
+    return true;
 }
 
 const uint32_t* GameFramework::getIcon(int& width, int& height)

@@ -23,6 +23,11 @@ bool initVideo(std::string* error)
             *error = SDL_GetError();
         return false;
     }
+    // Keep the GL driver loaded for the whole run: SDL would unload it with
+    // the last window, and a full-screen switch or window recreation would
+    // load it again (the driver also keeps memory that it frees only when
+    // the process ends).
+    SDL_GL_LoadLibrary(nullptr); // no GL at all: window creation reports it
     SDL_DisableScreenSaver();
     SDL_StartTextInput();
     gVideoStarted = true;

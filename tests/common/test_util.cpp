@@ -3,6 +3,7 @@
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
 
+#include <cstdlib>
 #include <stdexcept>
 
 namespace testutil {
@@ -31,6 +32,19 @@ std::string readText(const std::string& path)
     std::string data;
     sys::readFile(path, data);
     return data;
+}
+
+void keepShot(const std::string& path)
+{
+    const char* dir = std::getenv("TARVELIN_SHOTS_DIR");
+    if (!dir || !*dir)
+        return;
+    std::string data;
+    if (!sys::readFile(path, data))
+        return;
+    std::string name = path.substr(path.find_last_of("/\\") + 1);
+    sys::makeDirectories(dir);
+    sys::writeFileAtomic(std::string(dir) + "/" + name, data);
 }
 
 std::string logText() { return readText(workDir() + "/log.txt"); }

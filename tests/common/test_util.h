@@ -14,4 +14,8 @@ std::string readText(const std::string& path);
 // Text of the process's log file.
 std::string logText();
 
+// Copies a picture a test made into $TARVELIN_SHOTS_DIR, when that is set,
+// so a developer can look at it.
+void keepShot(const std::string& path);
+
 } // namespace testutil

@@ -1,0 +1,155 @@
+// Vertex formats and draws.
+#include "platform/gfx/device_impl.h"
+
+#include <cstdint>
+
+namespace gfx {
+
+namespace {
+
+// The vertex formats, told apart by their stride.
+constexpr int kStridePosition = 12;    // x y z
+constexpr int kStridePositionUV2 = 28; // x y z, u0 v0, u1 v1
+constexpr int kStrideMesh = 40;        // x y z, nx ny nz, u0 v0, u1 v1
+
+// base + offset without arithmetic on a null pointer (buffer offsets).
+const void* at(const uint8_t* base, int offset)
+{
+    return reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(base) + static_cast<uintptr_t>(offset));
+}
+
+bool knownStride(int stride)
+{
+    return stride == kStridePosition || stride == kStridePositionUV2 || stride == kStrideMesh;
+}
+
+} // namespace
+
+// Points GL's arrays at vertices of the given stride; base is a client
+// pointer, or null for offsets into the bound vertex buffer. Texture
+// coordinate set 0 feeds unit 0 and set 1 unit 1; other units, and every
+// unit of a format without coordinates, read (0, 0).
+bool Device::Impl::setupVertexFormat(int stride, const uint8_t* base)
+{
+    if (!knownStride(stride)) {
+        logOnce("vertex stride " + std::to_string(stride) + " is not a known format");
+        return false;
+    }
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, stride, base);
+    if (stride == kStrideMesh) {
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glNormalPointer(GL_FLOAT, stride, at(base, 12));
+    } else {
+        // No normal: lighting leaves the emissive and ambient terms only.
+        glDisableClientState(GL_NORMAL_ARRAY);
+        glNormal3f(0.0f, 0.0f, 0.0f);
+    }
+    int texOffset = stride == kStrideMesh ? 24 : 12;
+    bool hasTex = stride != kStridePosition;
+    for (int unit = 0; unit < maxStages; ++unit) {
+        gl.ClientActiveTexture(GL_TEXTURE0 + unit);
+        if (hasTex && unit < 2) {
+            glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+            glTexCoordPointer(2, GL_FLOAT, stride, at(base, texOffset + unit * 8));
+        } else {
+            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+            gl.MultiTexCoord4f(GL_TEXTURE0 + unit, 0.0f, 0.0f, 0.0f, 1.0f);
+        }
+    }
+    gl.ClientActiveTexture(GL_TEXTURE0);
+    // Vertices carry no colour: unlit drawing uses opaque white.
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    return true;
+}
+
+void Device::Impl::drawPrimitiveUP(Primitive type, int count, const void* vertices, int stride)
+{
+    if (!ready() || !vertices || count <= 0)
+        return;
+    GLenum mode;
+    int64_t vertexCount;
+    switch (type) {
+    case PT_TRIANGLELIST:
+        mode = GL_TRIANGLES;
+        vertexCount = int64_t(count) * 3;
+        break;
+    case PT_TRIANGLESTRIP:
+        mode = GL_TRIANGLE_STRIP;
+        vertexCount = int64_t(count) + 2;
+        break;
+    case PT_TRIANGLEFAN:
+        mode = GL_TRIANGLE_FAN;
+        vertexCount = int64_t(count) + 2;
+        break;
+    case PT_LINESTRIP:
+        mode = GL_LINE_STRIP;
+        vertexCount = int64_t(count) + 1;
+        break;
+    default: logOnce("primitive type " + std::to_string(static_cast<int>(type)) + " unknown"); return;
+    }
+    if (vertexCount > INT32_MAX)
+        return;
+    gl.BindBuffer(GL_ARRAY_BUFFER, 0);
+    if (!setupVertexFormat(stride, static_cast<const uint8_t*>(vertices)))
+        return;
+    applyTransformsAndLighting();
+    applyStages();
+    glDrawArrays(mode, 0, static_cast<GLsizei>(vertexCount));
+}
+
+void Device::Impl::drawIndexedTriangles(int minVertex, int vertexCount, int startIndex, int triangleCount)
+{
+    if (!ready() || triangleCount <= 0)
+        return;
+    if (!stream || !indices) {
+        logOnce("indexed draw without a vertex or index buffer");
+        return;
+    }
+    if (!knownStride(streamStride)) {
+        logOnce("vertex stride " + std::to_string(streamStride) + " is not a known format");
+        return;
+    }
+    int64_t indexCount = int64_t(triangleCount) * 3;
+    int64_t available = static_cast<int64_t>(indices->indices.size());
+    int vertices = stream->bytes / streamStride;
+    if (startIndex < 0 || startIndex + indexCount > available || minVertex < 0 || vertexCount <= 0 ||
+        int64_t(minVertex) + vertexCount > vertices) {
+        logOnce("indexed draw outside its buffers refused");
+        return;
+    }
+    // Every index must name a vertex of the buffer, or GL would read past
+    // its end.
+    if (indices->maxIndex >= vertices) {
+        for (int64_t i = startIndex; i < startIndex + indexCount; ++i)
+            if (indices->indices[static_cast<size_t>(i)] >= vertices) {
+                logOnce("indexed draw with an index past the vertex buffer refused");
+                return;
+            }
+    }
+    gl.BindBuffer(GL_ARRAY_BUFFER, stream->id);
+    gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices->id);
+    setupVertexFormat(streamStride, nullptr);
+    applyTransformsAndLighting();
+    applyStages();
+    gl.DrawRangeElements(GL_TRIANGLES, static_cast<GLuint>(minVertex), static_cast<GLuint>(minVertex + vertexCount - 1),
+                         static_cast<GLsizei>(indexCount), GL_UNSIGNED_SHORT,
+                         reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * 2));
+    gl.BindBuffer(GL_ARRAY_BUFFER, 0);
+    gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+}
+
+// ---------------------------------------------------------------------------
+// Public entry points
+
+void Device::drawIndexedTriangles(int minVertex, int vertexCount, int startIndex, int triangleCount)
+{
+    mImpl->drawIndexedTriangles(minVertex, vertexCount, startIndex, triangleCount);
+}
+
+void Device::drawPrimitiveUP(Primitive type, int count, const void* vertices, int stride)
+{
+    mImpl->drawPrimitiveUP(type, count, vertices, stride);
+}
+
+} // namespace gfx

@@ -1,0 +1,172 @@
+// The renderer on the real graphics device (offscreen driver, software GL):
+// a small scene captured to a BMP file and read back, and the recovery from
+// a lost device.
+#include "platform/gfx/device.h"
+#include "platform/img/image.h"
+#include "platform/wnd/window.h"
+#include "render/render_d3d.h"
+#include "render/resource.h"
+#include "render/shader.h"
+#include "tests/common/test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+const char* SCENE_SHADERS = R"(
+<shader name="backdrop">
+  <state zenable="false" cull="none"/>
+  <materialcolor color="0000ff"/>
+  <map>
+    <colorblend op="selectarg2" arg1="texture" arg2="diffuse"/>
+    <alphablend op="selectarg2" arg1="texture" arg2="diffuse"/>
+  </map>
+</shader>
+<shader name="scene">
+  <blend alpha="true" src="srcalpha" dest="invsrcalpha"/>
+  <state zenable="false" cull="none"/>
+  <material diffuse="ffffff80" ambient="000000" specular="000000" emissive="000000"/>
+  <map texture="tex.bmp">
+    <colorblend op="modulate" arg1="texture" arg2="diffuse"/>
+    <alphablend op="selectarg2" arg1="texture" arg2="diffuse"/>
+  </map>
+</shader>
+)";
+
+// A quad of 10-float vertices (position, normal, two texture pairs) facing
+// the viewer, in the 2D frame of setOrtho2D (y down).
+void quad(YRender& r, float x0, float y0, float x1, float y1)
+{
+    const float v[40] = {
+        x0, y0, 0, 0, 0, 1, 0, 0, 0, 0, //
+        x1, y0, 0, 0, 0, 1, 1, 0, 1, 0, //
+        x1, y1, 0, 0, 0, 1, 1, 1, 1, 1, //
+        x0, y1, 0, 0, 0, 1, 0, 1, 0, 1,
+    };
+    r.drawQuadNormalUV2(v);
+}
+
+class RenderDevice : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        wnd::WindowDesc desc;
+        desc.title = "Tarvelin";
+        desc.width = 128;
+        desc.height = 128;
+        window = wnd::Window::create(desc, &error);
+        ASSERT_TRUE(window) << error;
+        render = std::make_unique<Render_D3D>();
+        std::vector<YDisplayMode> modes;
+        render->enumerateModes(modes);
+        ASSERT_TRUE(render->createDevice(*window, false, -1));
+
+        img::Image texture(4, 4);
+        for (int i = 0; i < 16; ++i) {
+            uint8_t* t = &texture.rgba[i * 4];
+            t[0] = 200;
+            t[1] = 100;
+            t[2] = 50;
+            t[3] = 255;
+        }
+        ASSERT_TRUE(img::saveBmp("tex.bmp", texture));
+        testutil::writeText("scene.yml", SCENE_SHADERS);
+        loadShaders("scene.yml");
+    }
+    void TearDown() override
+    {
+        clearShaders();
+        for (YRenderResource* r : std::vector<YRenderResource*>(gRenderResources()))
+            delete r;
+        render.reset();
+        window.reset();
+    }
+
+    // Draws the scene into a 128 x 128 capture and saves it.
+    bool capture(const char* file)
+    {
+        if (!render->beginCapture(128, 128))
+            return false;
+        render->setLightDirection(YVec3(0, 0, -1)); // straight onto the quad
+        render->beginFrame(true);
+        render->setOrtho2D(0, 0, 128, 128);
+        render->setShader(getShader("backdrop"), true);
+        quad(*render, 0, 0, 128, 64); // blue over the top half
+        render->setShader(getShader("scene"), true);
+        quad(*render, 32, 32, 96, 96); // lit, textured, half transparent
+        render->endFrame();
+        bool saved = render->saveCapture(file);
+        render->endCapture();
+        return saved;
+    }
+
+    void expectPixel(const img::Image& image, int x, int y, int r, int g, int b)
+    {
+        const uint8_t* t = image.texel(x, y);
+        EXPECT_NEAR(r, t[0], 3) << "red at " << x << "," << y;
+        EXPECT_NEAR(g, t[1], 3) << "green at " << x << "," << y;
+        EXPECT_NEAR(b, t[2], 3) << "blue at " << x << "," << y;
+    }
+
+    void expectScene(const char* file)
+    {
+        img::Image shot;
+        std::string error;
+        ASSERT_TRUE(img::loadImage(file, shot, &error)) << error;
+        ASSERT_EQ(128, shot.width);
+        ASSERT_EQ(128, shot.height);
+        // The light's colour (1, 0.95, 0.8) times the texture (200, 100, 50)
+        // is (200, 95, 40); drawn at half alpha over blue and over black.
+        expectPixel(shot, 8, 8, 0, 0, 255);    // top: the backdrop
+        expectPixel(shot, 8, 120, 0, 0, 0);    // bottom: cleared
+        expectPixel(shot, 64, 48, 100, 47, 148); // quad over the backdrop
+        expectPixel(shot, 64, 80, 100, 47, 20);  // quad over black
+    }
+
+    std::unique_ptr<wnd::Window> window;
+    std::unique_ptr<Render_D3D> render;
+};
+
+} // namespace
+
+TEST_F(RenderDevice, CapturedSceneMatchesItsPixels)
+{
+    ASSERT_TRUE(capture("scene_capture.bmp"));
+    testutil::keepShot("scene_capture.bmp");
+    expectScene("scene_capture.bmp");
+    // Without a capture there is nothing to save.
+    EXPECT_FALSE(render->saveCapture("none.bmp"));
+}
+
+TEST_F(RenderDevice, LostDeviceComesBackWithItsTextures)
+{
+    YTexture* texture = getTexture("tex.bmp");
+    ASSERT_TRUE(texture->deviceTexture);
+    render->device()->simulateLoss();
+    EXPECT_FALSE(render->restoreDevice()); // lost: the frame is skipped
+    render->device()->allowReset();
+    EXPECT_TRUE(render->restoreDevice());
+    EXPECT_TRUE(render->restoreDevice());
+    ASSERT_TRUE(capture("after.bmp"));
+    expectScene("after.bmp");
+
+    // A full release and restore of every resource reloads the texture.
+    invalidateRenderResources(YRK_ALL);
+    EXPECT_FALSE(texture->deviceTexture);
+    restoreRenderResources(YRK_ALL);
+    EXPECT_TRUE(texture->deviceTexture);
+    ASSERT_TRUE(capture("reloaded.bmp"));
+    expectScene("reloaded.bmp");
+}
+
+TEST_F(RenderDevice, MissingTextureFileIsLoggedAndDrawsWithout)
+{
+    YTexture* missing = getTexture("textures\\nothing.png");
+    EXPECT_FALSE(missing->deviceTexture);
+    EXPECT_NE(std::string::npos, testutil::logText().find("Load texture textures\\nothing.png, failed"));
+    EXPECT_EQ(missing, getTexture("textures\\nothing.png")); // asked once, kept
+}
