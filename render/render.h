@@ -215,11 +215,6 @@ public:
                    const YVec3& right, const YVec3& down);
     float drawText2D(const YTextFont* font, const char* text, float x, float y, float size, const float rgba[4]);
 
-    // The direction of the frame's light in camera space (unit length); the
-    // camera sets it, beginFrame uses it.
-    void setLightDirection(const YVec3& cameraSpace) { mLightDirection = cameraSpace; }
-    const YVec3& lightDirection() const { return mLightDirection; }
-
     YShader* currentShader() const { return mShader; }
     unsigned maxStageCount() const { return mMaxStages; }
     unsigned stageCount() const { return mStageCount; }
@@ -246,7 +241,6 @@ protected:
     YRenderStates mDefaultRenderStates;
     uint32_t mDefaultStageStates[YSS_COUNT];
     YMaterial mColorMaterial; // tint of setShaderColor
-    YVec3 mLightDirection{-0.26726124f, 0.5345225f, -0.8017837f};
 };
 
 // The one renderer; null while none exists.

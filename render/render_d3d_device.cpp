@@ -7,6 +7,7 @@
 #include "platform/img/image.h"
 #include "platform/sys/message_box.h"
 #include "platform/wnd/window.h"
+#include "render/camera.h"
 #include "render/render_d3d.h"
 #include "render/resource.h"
 
@@ -163,9 +164,7 @@ void Render_D3D::beginFrame(bool clearColor)
     std::copy(diffuse, diffuse + 4, light.diffuse);
     std::copy(diffuse, diffuse + 4, light.specular);
     std::copy(ambient, ambient + 4, light.ambient);
-    YVec3 dir = mLightDirection;
-    if (dir.length() > 0.0f)
-        dir.normalize();
+    YVec3 dir = gCamera().lightInCameraSpace();
     light.direction[0] = dir.x;
     light.direction[1] = dir.y;
     light.direction[2] = dir.z;

@@ -4,6 +4,7 @@
 #include "platform/gfx/device.h"
 #include "platform/img/image.h"
 #include "platform/wnd/window.h"
+#include "render/camera.h"
 #include "render/render_d3d.h"
 #include "render/resource.h"
 #include "render/shader.h"
@@ -91,7 +92,9 @@ protected:
     {
         if (!render->beginCapture(128, 128))
             return false;
-        render->setLightDirection(YVec3(0, 0, -1)); // straight onto the quad
+        const float down[3] = {0, 0, -1}; // straight onto the quad
+        gCamera().setTransform(YMatrix());
+        gCamera().setLightDirection(down);
         render->beginFrame(true);
         render->setOrtho2D(0, 0, 128, 128);
         render->setShader(getShader("backdrop"), true);
