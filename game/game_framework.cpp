@@ -11,8 +11,19 @@
 #include "platform/sys/message_box.h"
 #include "platform/sys/paths.h"
 #include "platform/sys/random.h"
+#include "render/camera.h"
+#include "render/draw_queue.h"
+#include "render/environment.h"
+#include "render/font.h"
+#include "render/mesh_draw.h"
+#include "render/particles.h"
 #include "render/render_d3d.h"
 #include "render/shader.h"
+#include "sound/music_player.h"
+#include "sound/named_sound.h"
+#include "sound/sound_loader.h"
+#include "sound/sound_device.h"
+#include "sound/sound_source.h"
 
 #include <cmath>
 
@@ -22,6 +33,8 @@ std::vector<std::string> gLevelNames;
 GameFramework::GameFramework(const std::string&)
 {
     gFramework = this;
+    installSoundBinding();
+    music.reset(new YMusicPlayer());
     screen = requestedScreen = SCREEN_SPLASH;
     currentLevel = 0;
     highestLevel = 0;
@@ -41,17 +54,28 @@ GameFramework::GameFramework(const std::string&)
     gRender->enumerateModes(modes);
     gDisplayModes().assign(modes);
 
+    loadFonts("data\\fonts.yml");
     loadShaders("data\\shaders.yml");
     loadShaders("data\\shaders_env.yml");
     loadShaders("data\\shaders_blocks.yml");
+    loadSoundList("data\\sound_fx.yml");
+
+    mSystemFont = getFont("sysfont");
 
     gInit().load("splash\\config.yml");
     loadShaders("splash\\shaders.yml");
     YLog::writef("Initialization...%s", "");
     gInit().load("config.yml");
 
+    music->addFolder("music");
+    setListenerDistanceFactors(0.02f);
+    setSoundVolume(gInit().volume);
+    setMusicVolume(gInit().music);
+
     fullscreen = gInit().fullscreen;
     createWindow();
+
+    gEnvironment().load("");
 
     screen = SCREEN_SPLASH;
     transition = 2;
@@ -62,6 +86,8 @@ GameFramework::~GameFramework()
 {
     delete gRender;
     destroyWindow();
+    music.reset();
+    uninstallSoundBinding();
     if (gGameFramework == this)
         gGameFramework = nullptr;
 }
@@ -111,7 +137,21 @@ bool GameFramework::renderFrame()
     if (!gRender || !gRender->restoreDevice())
         return false; // the device is lost: draw nothing until it is back
     updateShaders(dt);
+    gParticles().update(dt);
+
+    // The listener sits at the eye, facing along the view.
+    const YMatrix& eye = gCamera().inverse();
+    setListenerPosition(eye.translation());
+    setListenerOrientation(eye.transformVector(YVec3(0, 0, -1)), eye.transformVector(YVec3(0, 1, 0)));
+    updateSound();
     gRender->beginFrame(true);
+    gRender->setPerspective(gCamera().fov(), static_cast<float>(clientWidth > 0 ? clientWidth : 4) /
+                                                 static_cast<float>(clientHeight > 0 ? clientHeight : 3),
+                            0.5f, 200.0f);
+    gEnvironment().draw();
+    drawMeshDraws();
+    drawFrontToBack();
+    drawBackToFront();
     gRender->endFrame();
     return true;
 }

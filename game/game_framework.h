@@ -2,8 +2,12 @@
 #include "core/framework.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+class YFont;
+class YMusicPlayer;
 
 // The screens of the game.
 enum GameScreen : int32_t {
@@ -41,7 +45,10 @@ public:
     int32_t currentLevel = 0;
     int32_t highestLevel = 0;
 
+    std::unique_ptr<YMusicPlayer> music;
+
 private:
+    YFont* mSystemFont = nullptr;
     uint32_t mLastFrameTime = 0;
     float mFrameTime = 0.0f;
 };

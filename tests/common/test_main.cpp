@@ -63,7 +63,11 @@ int main(int argc, char** argv)
         std::perror("chdir");
         return 2;
     }
+    // No display, no sound card, no message box, whoever runs the tests.
     ::setenv("TARVELIN_NO_MESSAGEBOX", "1", 1);
+    ::setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    ::setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+    ::setenv("ALSOFT_DRIVERS", "null", 0);
     YLog::setFileName((templ + "/log.txt").c_str());
     ::testing::UnitTest::GetInstance()->listeners().Append(new FolderPerTest(templ));
     sys::InstanceLock::setDirectory(templ);

@@ -34,6 +34,30 @@ std::string readText(const std::string& path)
     return data;
 }
 
+bool copyFromGame(const std::string& relativePath)
+{
+    std::string source = std::string(TARVELIN_GAME_DIR) + "/" + relativePath;
+    switch (sys::pathKind(source)) {
+    case sys::PathKind::Missing:
+        return false;
+    case sys::PathKind::File: {
+        std::string data;
+        if (!sys::readFile(source, data))
+            return false;
+        writeText(relativePath, data);
+        return true;
+    }
+    case sys::PathKind::Directory:
+        break;
+    }
+    sys::makeDirectories(relativePath);
+    for (const sys::DirEntry& e : sys::listDirectory(source + "/*")) {
+        if (!copyFromGame(relativePath + "/" + e.name))
+            return false;
+    }
+    return true;
+}
+
 void keepShot(const std::string& path)
 {
     const char* dir = std::getenv("TARVELIN_SHOTS_DIR");

@@ -14,6 +14,11 @@ std::string readText(const std::string& path);
 // Text of the process's log file.
 std::string logText();
 
+// Copies a file or a whole folder of the build's game folder (generated
+// and hand-written content) into the test's working folder. False when it
+// is not there (the content was not built).
+bool copyFromGame(const std::string& relativePath);
+
 // Copies a picture a test made into $TARVELIN_SHOTS_DIR, when that is set,
 // so a developer can look at it.
 void keepShot(const std::string& path);

@@ -1,0 +1,262 @@
+// The music player driven by hand with an injected clock: requests, fades,
+// the shuffled order and the track timer.
+#include "platform/sys/clock.h"
+#include "sound/music_player.h"
+#include "sound/sound_device.h"
+#include "tests/common/test_util.h"
+#include "tests/sound/sound_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+using namespace soundtest;
+
+namespace {
+
+constexpr int RATE = 22050;
+constexpr int RING = 16384;
+
+void writeTracks(int count)
+{
+    for (int i = 0; i < count; ++i)
+        writeOgg("music\\" + std::string(1, static_cast<char>('0' + i)) + "_track.ogg",
+                 sine(4000, RATE, 200.0f + 50.0f * static_cast<float>(i), 0.4f), 1, RATE);
+}
+
+class MusicPlayer : public ::testing::Test {
+protected:
+    // Steps of the player's thread: 100 ms each.
+    void step(YMusicPlayer& p, int count = 1, uint32_t ms = 100)
+    {
+        for (int i = 0; i < count; ++i) {
+            clock.advance(ms);
+            p.update();
+        }
+    }
+    sys::ManualClock clock{5000};
+    LoopbackSound sound{RATE};
+};
+
+} // namespace
+
+TEST_F(MusicPlayer, FolderIsSortedIgnoringCaseAndMatchesAnyCase)
+{
+    for (const char* name : {"b_two.ogg", "A_one.ogg", "c_three.OGG", "notes.txt"})
+        testutil::writeText(std::string("Music\\") + name, "x");
+    YMusicPlayer p(false, RING);
+    p.addFolder("music");
+    std::vector<std::string> list = p.playlist();
+    ASSERT_EQ(3u, list.size());
+    EXPECT_EQ("music\\A_one.ogg", list[0]);
+    EXPECT_EQ("music\\b_two.ogg", list[1]);
+    EXPECT_EQ("music\\c_three.OGG", list[2]);
+    EXPECT_EQ(std::vector<int>{2}, p.order()); // three tracks: only index 2 is shuffled
+}
+
+TEST_F(MusicPlayer, ShuffleKeepsTheFirstTwoOutAndTheLastInPlace)
+{
+    YMusicPlayer p(false, RING);
+    for (int i = 0; i < 9; ++i)
+        p.addTrack(("t" + std::to_string(i) + ".ogg").c_str());
+    std::vector<int> order = p.order();
+    ASSERT_EQ(7u, order.size());
+    EXPECT_EQ(8, order.back());
+    std::vector<int> sorted = order;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ((std::vector<int>{2, 3, 4, 5, 6, 7, 8}), sorted);
+    // The seed is the clock at construction: the same clock, the same order.
+    YMusicPlayer same(false, RING);
+    for (int i = 0; i < 9; ++i)
+        same.addTrack(("t" + std::to_string(i) + ".ogg").c_str());
+    EXPECT_EQ(order, same.order());
+    EXPECT_NE(std::vector<int>({2, 3, 4, 5, 6, 7, 8}), order);
+}
+
+TEST_F(MusicPlayer, RequestFadesInFromSilenceAndCrossFades)
+{
+    writeTracks(3);
+    YMusicPlayer p(false, RING);
+    p.addFolder("music");
+    p.play(0, 2.0f);
+    step(p);
+    EXPECT_EQ(0, p.currentTrack());
+    EXPECT_TRUE(p.stream(0).isPlaying());
+    EXPECT_FLOAT_EQ(0.0f, p.stream(0).getVolume()); // from its first sample
+    EXPECT_FLOAT_EQ(-2.0f, p.fadeTimer(0));
+    step(p);
+    EXPECT_NEAR(0.05f, p.stream(0).getVolume(), 1e-4);
+    step(p, 20);
+    EXPECT_FLOAT_EQ(1.0f, p.stream(0).getVolume());
+    EXPECT_EQ(0.0f, p.fadeTimer(0));
+
+    p.play(0, 2.0f); // the current track: nothing
+    EXPECT_EQ(-1, p.requestedTrack());
+    p.play(1, 1.0f);
+    step(p);
+    EXPECT_TRUE(p.stream(1).isPlaying());
+    EXPECT_FLOAT_EQ(0.0f, p.stream(1).getVolume());
+    EXPECT_FLOAT_EQ(1.0f, p.fadeTimer(0)); // fading out
+    step(p, 5);
+    EXPECT_NEAR(0.5f, p.stream(0).getVolume(), 1e-4);
+    EXPECT_NEAR(0.5f, p.stream(1).getVolume(), 1e-4);
+    step(p, 6);
+    EXPECT_FALSE(p.stream(0).isPlaying());
+    EXPECT_FLOAT_EQ(1.0f, p.stream(1).getVolume());
+
+    p.fadeOut();
+    step(p, 11);
+    EXPECT_FALSE(p.stream(1).isPlaying());
+}
+
+TEST_F(MusicPlayer, NoFadeTimeSwitchesAtOnce)
+{
+    writeTracks(2);
+    YMusicPlayer p(false, RING);
+    p.addFolder("music");
+    p.play(0, 0.0f);
+    step(p);
+    EXPECT_FLOAT_EQ(1.0f, p.stream(0).getVolume());
+    p.play(1, 0.0f);
+    step(p);
+    EXPECT_FALSE(p.stream(0).isPlaying());
+    EXPECT_FLOAT_EQ(1.0f, p.stream(1).getVolume());
+    p.fadeOut(); // with no fade time: silent and stopped, no division by zero
+    step(p);
+    EXPECT_FLOAT_EQ(0.0f, p.stream(1).getVolume());
+    step(p, 10);
+    EXPECT_FALSE(p.stream(1).isPlaying());
+}
+
+TEST_F(MusicPlayer, UpdatesCloserThan50msAreSkipped)
+{
+    writeTracks(1);
+    YMusicPlayer p(false, RING);
+    p.addFolder("music");
+    p.play(0, 2.0f);
+    step(p, 1, 10); // the first update counts 50 ms
+    EXPECT_FLOAT_EQ(-2.0f, p.fadeTimer(0));
+    step(p, 4, 10); // 40 ms since: skipped
+    EXPECT_FLOAT_EQ(-2.0f, p.fadeTimer(0));
+    step(p, 1, 10); // 50 ms since
+    EXPECT_NEAR(-1.95f, p.fadeTimer(0), 1e-4);
+}
+
+TEST_F(MusicPlayer, OutOfRangeRequestsAndShortPlaylistsAreHarmless)
+{
+    YMusicPlayer empty(false, RING);
+    empty.play(0, 2.0f);
+    empty.play(1, 2.0f); // game over with no tracks
+    empty.next(2.0f);
+    EXPECT_EQ(-1, empty.requestedTrack());
+    step(empty, 3);
+    EXPECT_FALSE(empty.stream(0).isPlaying());
+
+    writeTracks(2);
+    YMusicPlayer two(false, RING);
+    two.addFolder("music");
+    EXPECT_TRUE(two.order().empty());
+    two.next(2.0f); // nothing to follow
+    EXPECT_EQ(-1, two.requestedTrack());
+    two.play(5, 2.0f);
+    two.play(-1, 2.0f);
+    EXPECT_EQ(-1, two.requestedTrack());
+    two.play(1, 2.0f);
+    step(two);
+    EXPECT_EQ(1, two.currentTrack());
+}
+
+TEST_F(MusicPlayer, PlayTracksFollowEachOtherMenuTracksDoNot)
+{
+    writeTracks(5);
+    YMusicPlayer p(false, RING);
+    p.addFolder("music");
+    std::vector<int> order = p.order();
+    p.play(0, 2.0f);
+    step(p);
+    float timer = p.trackTimer();
+    EXPECT_GE(timer, 390.0f);
+    EXPECT_LE(timer, 450.0f);
+    step(p, 1, 460000);
+    EXPECT_EQ(0, p.currentTrack()); // the menu tune stays
+    EXPECT_LT(p.trackTimer(), 0.0f);
+
+    p.play(3, 2.0f);
+    step(p);
+    EXPECT_EQ(3, p.currentTrack());
+    step(p, 1, 200000);
+    EXPECT_EQ(3, p.currentTrack());
+    step(p, 1, 260000); // past 450 s: the next of the order
+    EXPECT_EQ(order[1], p.currentTrack());
+    std::set<int> playTracks(order.begin(), order.end());
+    EXPECT_TRUE(playTracks.count(p.currentTrack()));
+}
+
+TEST_F(MusicPlayer, ThreeTracksKeepRequestingTheOnePlayTrack)
+{
+    writeTracks(3);
+    YMusicPlayer p(false, RING);
+    p.addFolder("music");
+    p.play(2, 2.0f);
+    step(p);
+    step(p, 1, 460000);
+    EXPECT_EQ(2, p.currentTrack());
+    EXPECT_EQ(-1, p.requestedTrack());
+    step(p, 3);
+    EXPECT_EQ(2, p.currentTrack());
+    EXPECT_TRUE(p.stream(0).isPlaying());
+    EXPECT_FALSE(p.stream(1).isPlaying()); // no change while it is current
+}
+
+TEST_F(MusicPlayer, InactiveWindowHoldsFadesAndTimers)
+{
+    writeTracks(3);
+    YMusicPlayer p(false, RING);
+    p.addFolder("music");
+    p.play(2, 2.0f);
+    step(p);
+    float timer = p.trackTimer();
+    setSoundActive(false);
+    step(p, 50); // five seconds away
+    EXPECT_FLOAT_EQ(-2.0f, p.fadeTimer(0));
+    EXPECT_FLOAT_EQ(timer, p.trackTimer());
+    setSoundActive(true);
+    step(p);
+    EXPECT_NEAR(-1.9f, p.fadeTimer(0), 1e-4);
+    EXPECT_NEAR(timer - 0.1f, p.trackTimer(), 1e-3);
+}
+
+TEST_F(MusicPlayer, ATrackThatWillNotOpenIsGivenUpOnce)
+{
+    writeTracks(1);
+    YMusicPlayer p(false, RING);
+    p.addFolder("music");
+    p.addTrack("music\\gone.ogg");
+    p.play(0, 2.0f);
+    step(p, 25);
+    size_t before = testutil::logText().size();
+    p.play(1, 2.0f);
+    step(p, 20);
+    std::string log = testutil::logText().substr(before);
+    size_t first = log.find("DirectSound error: Could not open Ogg file.");
+    ASSERT_NE(std::string::npos, first);
+    EXPECT_EQ(std::string::npos, log.find("DirectSound error", first + 1)); // once
+    EXPECT_EQ(-1, p.requestedTrack());
+    EXPECT_EQ(0, p.currentTrack());
+    EXPECT_TRUE(p.stream(0).isPlaying()); // the old track plays on
+    EXPECT_FLOAT_EQ(1.0f, p.stream(0).getVolume());
+}
+
+TEST(MusicPlayerThread, RunsAndStopsPromptly)
+{
+    LoopbackSound sound(RATE);
+    writeTracks(3);
+    auto p = std::make_unique<YMusicPlayer>(true, RING);
+    p->addFolder("music");
+    p->play(0, 0.5f);
+    for (int i = 0; i < 200 && p->currentTrack() != 0; ++i)
+        sys::sleepMs(10);
+    EXPECT_EQ(0, p->currentTrack());
+    p.reset(); // joins the thread; stops both streams
+}

@@ -1,0 +1,34 @@
+#include "world/playfield.h"
+
+#include "core/log.h"
+
+#include <cmath>
+
+YPlayfield gPlayfield;
+
+namespace {
+bool validSize(float v)
+{
+    return std::isfinite(v) && v > 0.0f;
+}
+} // namespace
+
+bool setPlayfieldSize(float width, float depth)
+{
+    if (!validSize(width) || !validSize(depth)) {
+        YLog::writef("Bad table size %g x %g, keeping %g x %g", width, depth, gPlayfield.width,
+                     gPlayfield.depth);
+        return false;
+    }
+    gPlayfield.width = width;
+    gPlayfield.depth = depth;
+    gPlayfield.halfWidth = width * 0.5f;
+    gPlayfield.halfDepth = depth * 0.5f;
+    return true;
+}
+
+bool isOutsideTable(const YVec3& p, float r)
+{
+    return p.z < -r || p.z > 100.0f || std::fabs(p.x) > r + gPlayfield.halfWidth ||
+           std::fabs(p.y) > r + gPlayfield.halfDepth;
+}
