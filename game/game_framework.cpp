@@ -24,6 +24,23 @@
 #include "sound/sound_loader.h"
 #include "sound/sound_device.h"
 #include "sound/sound_source.h"
+#include "game/progress.h"
+#include "world/block.h"
+#include "world/block_events.h"
+#include "world/block_faces.h"
+#include "world/block_material.h"
+#include "world/bonus_config.h"
+#include "world/physics_world.h"
+#include "world/ball_mode.h"
+#include "world/pipe.h"
+#include "world/racket.h"
+#include "world/racket_tacked.h"
+#include "world/table.h"
+#include "world/table_effects.h"
+#include "world/table_material.h"
+#include "world/world_events.h"
+#include "world/world_effects.h"
+#include "world/zdelete.h"
 
 #include <cmath>
 
@@ -40,7 +57,8 @@ GameFramework::GameFramework(const std::string&)
     highestLevel = 0;
     sys::srand(sys::timeGetTime());
 
-    gLevelNames = findFiles("levels\\*", false);
+    readProgress();
+    gLevelNames = listLevelNames();
     gGameFramework = this;
 
     std::string error;
@@ -67,23 +85,56 @@ GameFramework::GameFramework(const std::string&)
     YLog::writef("Initialization...%s", "");
     gInit().load("config.yml");
 
+    YPhysicsWorld::init();
+    mTableEffects = std::make_unique<YTableEffects>();
+    setWorldEffects(mTableEffects.get());
+    mTable = std::make_unique<YTable>();
+    mRacket = std::make_unique<YRacket>(this);
+    mWorldEvents = std::make_unique<YWorldEvents>();
+    setBlockEvents(mWorldEvents.get());
+
+    loadTableMaterials("data\\env.yml");
+    loadBlockMaterials("data\\blocks.yml");
+    loadBonusConfig("data\\bonuses.yml");
+
     music->addFolder("music");
     setListenerDistanceFactors(0.02f);
     setSoundVolume(gInit().volume);
     setMusicVolume(gInit().music);
 
+    mCameraFit = 1.0f / std::sin(degToRad(gCamera().fov() * 0.5f));
+
     fullscreen = gInit().fullscreen;
     createWindow();
 
+    makeLevelThumbnails();
     gEnvironment().load("");
+    mRacket->startMenuRun();
 
     screen = SCREEN_SPLASH;
-    transition = 2;
+    transition = STEADY;
     mLastFrameTime = sys::timeGetTime();
 }
 
 GameFramework::~GameFramework()
 {
+    // The world goes first and silently: its objects hold render resources.
+    {
+        YWorldTearDown quiet;
+        destroyRacketObjects();
+    }
+    clearWorld();
+    mRacket.reset();
+    YPipe::releaseSharedInstance();
+    releaseBallMeshInstances();
+    setBlockEvents(nullptr);
+    mWorldEvents.reset();
+    mTable.reset();
+    setWorldEffects(nullptr);
+    mTableEffects.reset();
+    YZDelete::deleteAllScheduled();
+    YPhysicsWorld::shutdown();
+    clearCrackTextures();
     delete gRender;
     destroyWindow();
     music.reset();
@@ -119,41 +170,6 @@ void GameFramework::toggleFullscreen()
         createWindow();
     }
     gInit().fullscreen = fullscreen;
-}
-
-bool GameFramework::renderFrame()
-{
-    // At most 100 frames a second: below 10 ms of gathered time the frame
-    // sleeps and draws nothing.
-    uint32_t now = sys::timeGetTime();
-    mFrameTime += static_cast<float>(now - mLastFrameTime) * 0.001f;
-    mLastFrameTime = now;
-    if (mFrameTime < 0.01f) {
-        sys::sleepMs(5);
-        return false;
-    }
-    float dt = mFrameTime > 0.05f ? 0.05f : mFrameTime;
-    mFrameTime = 0.0f;
-    if (!gRender || !gRender->restoreDevice())
-        return false; // the device is lost: draw nothing until it is back
-    updateShaders(dt);
-    gParticles().update(dt);
-
-    // The listener sits at the eye, facing along the view.
-    const YMatrix& eye = gCamera().inverse();
-    setListenerPosition(eye.translation());
-    setListenerOrientation(eye.transformVector(YVec3(0, 0, -1)), eye.transformVector(YVec3(0, 1, 0)));
-    updateSound();
-    gRender->beginFrame(true);
-    gRender->setPerspective(gCamera().fov(), static_cast<float>(clientWidth > 0 ? clientWidth : 4) /
-                                                 static_cast<float>(clientHeight > 0 ? clientHeight : 3),
-                            0.5f, 200.0f);
-    gEnvironment().draw();
-    drawMeshDraws();
-    drawFrontToBack();
-    drawBackToFront();
-    gRender->endFrame();
-    return true;
 }
 
 const uint32_t* GameFramework::getIcon(int& width, int& height)

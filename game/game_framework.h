@@ -1,5 +1,7 @@
 #pragma once
 #include "core/framework.h"
+#include "render/camera.h"
+#include "world/game_event.h"
 
 #include <cstdint>
 #include <memory>
@@ -8,6 +10,11 @@
 
 class YFont;
 class YMusicPlayer;
+class YRacket;
+class YShader;
+class YTable;
+class YTableEffects;
+class YWorldEvents;
 
 // The screens of the game.
 enum GameScreen : int32_t {
@@ -23,9 +30,12 @@ enum GameScreen : int32_t {
     SCREEN_GAME_COMPLETED = 9,
 };
 
+// Fade phases of a screen change.
+enum GameTransition : int32_t { FADING_OUT = 0, FADING_IN = 1, STEADY = 2 };
+
 // The game application: loads everything in a fixed order, then runs the
-// frames of the screens.
-class GameFramework : public YFramework {
+// frames of the screens and moves between them through fades.
+class GameFramework : public YFramework, public YGameEvent {
 public:
     explicit GameFramework(const std::string& modulePath);
     ~GameFramework() override;
@@ -33,24 +43,72 @@ public:
     // Writes "config.yml" back, then ends the loop.
     void quit() override;
     bool renderFrame() override;
+    void onSize(int width, int height) override;
     const uint32_t* getIcon(int& width, int& height) override;
+
+    // YGameEvent
+    void onGameOver() override;
+    void onLevelEnd() override;
+    void onCenterPointer() override;
 
     void createWindow();
     void toggleFullscreen();
 
+    // Asks for another screen: the current one fades out for a second, the
+    // new one's entry actions run, and it fades in.
+    void setScreen(int32_t newScreen);
+    void enterScreen();
+    // Places the camera for the current screen; dt 0 gives the still view
+    // of the level thumbnails.
+    void updateCamera(float dt);
+    void loadCurrentLevel();
+    void readProgress();
+    void writeProgress();
+    // Renders the pictures of the levels that have none yet.
+    void makeLevelThumbnails();
+
+    void drawPointer();
+    void drawLogo();
+    void drawFade(float alpha);
+
+    YOrbitView menuView{55.0f, -50.0f, -65.0f, -25.0f};
+    // The menu camera's orbit: azimuth, radius phase, height phase (degrees),
+    // their speeds (degrees per second), base radius, radius swing, base
+    // height, height swing; menuEye is where it puts the eye.
+    float cameraParams[10] = {180.0f, 0.0f, 0.0f, 9.0f, 19.0f, 13.0f, 10.0f, 1.0f, 19.0f, 2.0f};
+    YVec3 menuEye{0.0f, -10.0f, 19.0f};
+    std::unique_ptr<YMusicPlayer> music;
+
     int32_t screen = SCREEN_SPLASH;
     int32_t requestedScreen = SCREEN_SPLASH;
-    int32_t transition = 2;
+    int32_t transition = STEADY;
     float fade = 0.0f;
     int32_t currentLevel = 0;
     int32_t highestLevel = 0;
 
-    std::unique_ptr<YMusicPlayer> music;
-
 private:
+    // The 3D scene of the frame: backdrop, table, blocks, objects, queues.
+    void drawScene(float dt);
+    void drawOverlay();
+    void runFade(float dt);
+    void placeListener();
+    float viewingDistance() const;
+    void lookAt(const YVec3& eye, const YVec3& target, float fov);
+
     YFont* mSystemFont = nullptr;
+    std::unique_ptr<YTableEffects> mTableEffects;
+    std::unique_ptr<YWorldEvents> mWorldEvents;
+    std::unique_ptr<YTable> mTable;
+    std::unique_ptr<YRacket> mRacket;
+    YShader* mUiShader = nullptr;
+    YShader* mLogoShader = nullptr;
+    YShader* mCursorShader = nullptr;
+    YShader* mFadeShader = nullptr;
     uint32_t mLastFrameTime = 0;
     float mFrameTime = 0.0f;
+    float mPathTime = 0.0f;
+    float mCameraFit = 1.0f;
+    bool mBackdropDirty = true;
 };
 
 extern GameFramework* gGameFramework;

@@ -33,10 +33,14 @@ YEnvironment::YEnvironment() : mKnown(findFiles("env\\*", true))
 
 void YEnvironment::load(const std::string& name)
 {
-    if (!mFaces[0]) {
-        YShader* base = getShader("environment");
-        for (int f = 0; f < YEF_COUNT; ++f)
-            mFaces[f] = base->clone(std::string("env_") + ENVIRONMENT_FACES[f].name);
+    // The face shaders are made once; they are looked up again by name so
+    // that a registry emptied since (tests do that) gets new ones rather
+    // than keeping pointers to freed shaders.
+    for (int f = 0; f < YEF_COUNT; ++f) {
+        std::string faceName = std::string("env_") + ENVIRONMENT_FACES[f].name;
+        mFaces[f] = findShader(faceName);
+        if (!mFaces[f])
+            mFaces[f] = getShader("environment")->clone(faceName);
     }
 
     // Folder names are matched ignoring case, like every path, and the

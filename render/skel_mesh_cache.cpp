@@ -107,7 +107,7 @@ bool readBones(SkelCacheReader& r, std::vector<YBone>& bones)
     if (!r.count(n, sizeof(BoneRecord) + 4))
         return false;
     for (uint32_t b = 0; b < n; ++b) {
-        BoneRecord record;
+        BoneRecord record{};
         if (!r.value(record))
             return false;
         YBone bone;

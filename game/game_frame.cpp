@@ -1,0 +1,295 @@
+// The game's frame: time, the world of the current screen, the camera, the
+// scene, the overlays and the fades.
+#include "core/init.h"
+#include "game/game_framework.h"
+#include "platform/sys/clock.h"
+#include "platform/sys/random.h"
+#include "platform/wnd/keys.h"
+#include "render/camera.h"
+#include "render/draw_queue.h"
+#include "render/environment.h"
+#include "render/font.h"
+#include "render/mesh_draw.h"
+#include "render/particles.h"
+#include "render/render.h"
+#include "render/shader.h"
+#include "sound/sound_device.h"
+#include "world/block_update.h"
+#include "world/physics_world.h"
+#include "world/racket.h"
+#include "world/score_popups.h"
+#include "world/table.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// A 2D quad in the 800 x 600 screen with one colour on every vertex:
+// position, then both texture pairs.
+void screenQuad(float x0, float y0, float x1, float y1)
+{
+    const float v[28] = {
+        x0, y0, 0, 0, 0, 0, 0, //
+        x1, y0, 0, 1, 0, 1, 0, //
+        x1, y1, 0, 1, 1, 1, 1, //
+        x0, y1, 0, 0, 1, 0, 1,
+    };
+    gRender->drawQuadUV2(v);
+}
+
+} // namespace
+
+bool GameFramework::renderFrame()
+{
+    if (!gRender || !gRender->restoreDevice()) {
+        // A lost device: no time gathers beyond one step meanwhile.
+        mLastFrameTime = sys::timeGetTime();
+        return false;
+    }
+    uint32_t now = sys::timeGetTime();
+    mFrameTime += static_cast<float>(now - mLastFrameTime) * 0.001f;
+    mLastFrameTime = now;
+    // At most 100 frames a second: below 10 ms the frame sleeps instead.
+    if (mFrameTime < 0.01f) {
+        sys::sleepMs(5);
+        return false;
+    }
+    float dt = std::min(mFrameTime, 0.05f);
+    mFrameTime = 0.0f;
+
+    if (screen == SCREEN_SPLASH) {
+        // The splash sequence shows nothing yet: it is over at once.
+        gRender->beginFrame(false);
+        screen = SCREEN_INTRO_FLIGHT;
+        transition = FADING_IN;
+        fade = 1.0f;
+        enterScreen();
+        gRender->endFrame();
+        return true;
+    }
+    if (screen == SCREEN_PLAYING) {
+        int step = static_cast<int>(clientWidth * dt);
+        bool left = isKeyDown(vk::LEFT), right = isKeyDown(vk::RIGHT);
+        if (left)
+            mouseX -= step;
+        else if (right)
+            mouseX += step;
+        if (left || right)
+            setCursorPos(mouseX, mouseY);
+    }
+
+    updateSound();
+    updateShaders(dt);
+    if (screen != SCREEN_PAUSED) {
+        gPhysics->step(dt);
+        gRacket->update(dt);
+        gPopups.updatePopups(dt);
+    }
+    if (gTable)
+        gTable->update(dt);
+
+    drawScene(dt);
+    drawOverlay();
+    runFade(dt);
+
+    gRender->setShader(nullptr, false);
+    if (gInit().fps && mSystemFont) {
+        gRender->setOrtho2D(0, 0, 800, 600);
+        mSystemFont->drawTextf(32, 32, 32, "FPS=%0.1f", getFps());
+    }
+    gRender->endFrame();
+    return true;
+}
+
+void GameFramework::drawScene(float dt)
+{
+    bool playing = screen == SCREEN_PLAYING;
+    float aspect = getStretch() * (playing ? 1.0f : 1.0f / 0.7f);
+    const float fullPos[2] = {0, 0}, fullSize[2] = {1, 1};
+    const float bandPos[2] = {0, 0.15f}, bandSize[2] = {1, 0.7f};
+    const float* pos = playing ? fullPos : bandPos;
+    const float* size = playing ? fullSize : bandSize;
+
+    auto backdrop = [&](int tableParts) {
+        gRender->setViewport(pos, size);
+        gRender->setPerspective(100.0f, aspect, 0.1f, 2.0f);
+        gEnvironment().draw();
+        gRender->setPerspective(gCamera().fov(), aspect, 5.0f, 650.0f);
+        gRender->setWorldMatrix(gCamera().view().m);
+        if (gTable)
+            gTable->draw(tableParts);
+    };
+
+    if (!gRender->hasFrameCopy()) {
+        updateCamera(dt);
+        placeListener();
+        gRender->beginFrame(true);
+        backdrop(YTable::DRAW_ALL);
+    } else {
+        if (!mBackdropDirty && !gRender->frameCopyNeedsRefresh()) {
+            gRender->beginFrame(true);
+            gRender->setViewport(pos, size);
+            gRender->drawFrameCopy();
+        } else {
+            mBackdropDirty = false;
+            updateCamera(dt);
+            placeListener();
+            gRender->beginFrame(true);
+            gRender->beginFrameCopy(true);
+            backdrop(YTable::DRAW_MESH);
+            gRender->endFrameCopy();
+            gRender->setViewport(pos, size);
+        }
+        gRender->setPerspective(gCamera().fov(), aspect, 5.0f, 650.0f);
+        gRender->setWorldMatrix(gCamera().view().m);
+        if (gTable)
+            gTable->draw(YTable::DRAW_ALL & ~YTable::DRAW_MESH);
+    }
+
+    updateAllBlocks(dt, playing);
+    gParticles().update(dt);
+    drawFrontToBack();
+    gRacket->draw();
+    drawMeshDraws();
+    gRender->setWorldMatrix(gCamera().view().m);
+    drawBackToFront();
+}
+
+void GameFramework::drawOverlay()
+{
+    // No menu pages yet: the screens show the scene only.
+    const float pos[2] = {0, 0}, size[2] = {1, 1};
+    gRender->setViewport(pos, size);
+    gRender->setOrtho2D(0, 0, 800, 600);
+}
+
+void GameFramework::runFade(float dt)
+{
+    if (transition == FADING_OUT) {
+        fade -= dt;
+        drawFade(1.0f - std::max(fade, 0.0f));
+        if (fade < 0.0f) {
+            transition = FADING_IN;
+            screen = requestedScreen;
+            fade = 1.0f;
+            enterScreen();
+        }
+    } else if (transition == FADING_IN) {
+        fade -= dt;
+        if (fade >= 0.0f)
+            drawFade(fade);
+        else
+            transition = STEADY;
+    }
+}
+
+void GameFramework::drawPointer()
+{
+    if (!mCursorShader)
+        mCursorShader = getShader("cursor");
+    float x = clientWidth > 0 ? mouseX * 800.0f / clientWidth : 0.0f;
+    float y = clientHeight > 0 ? mouseY * 600.0f / clientHeight : 0.0f;
+    gRender->setShader(mCursorShader, true);
+    screenQuad(x, y, x + 30.0f, y + 30.0f);
+}
+
+void GameFramework::drawLogo()
+{
+    if (!mLogoShader)
+        mLogoShader = getShader("logo");
+    gRender->setShader(mLogoShader, true);
+    screenQuad(175.0f, 0.0f, 625.0f, 225.0f);
+}
+
+void GameFramework::drawFade(float alpha)
+{
+    if (!mFadeShader)
+        mFadeShader = getShader("fade");
+    float c = 1.0f - alpha;
+    const float colour[4] = {c, c, c, alpha};
+    gRender->setOrtho2D(0, 0, 800, 600);
+    gRender->setShaderColor(mFadeShader, colour);
+    screenQuad(0.0f, 0.0f, 800.0f, 600.0f);
+}
+
+void GameFramework::placeListener()
+{
+    float d = gTable ? gTable->halfDepth() : 10.0f;
+    YMatrix m = gCamera().view().rotationPart();
+    setListenerPosition(m.transformVector(YVec3(0, 0, -d)));
+    setListenerOrientation(m.transformVector(YVec3(0, 1, 0)), m.transformVector(YVec3(0, 0, 1)));
+}
+
+float GameFramework::viewingDistance() const
+{
+    float hw = gTable ? gTable->halfWidth() : 10.0f;
+    float hd = gTable ? gTable->halfDepth() : 10.0f;
+    float r = std::sqrt(hw * hw + hd * hd);
+    float d = r * mCameraFit * 0.9f;
+    return std::sqrt(std::max(d * d - r * r, 0.0f));
+}
+
+void GameFramework::lookAt(const YVec3& eye, const YVec3& target, float fov)
+{
+    // Right-handed look-at: the camera's z axis points from the target to
+    // the eye, x = up x z, y = z x x.
+    YVec3 z = eye - target;
+    if (z.length() <= 1e-6f)
+        z = YVec3(0, 0, 1);
+    z.normalize();
+    YVec3 x = cross(YVec3(0, 0, 1), z);
+    if (x.length() <= 1e-6f)
+        x = YVec3(1, 0, 0);
+    x.normalize();
+    YVec3 y = cross(z, x);
+    YMatrix view;
+    view.m[0] = x.x, view.m[1] = y.x, view.m[2] = z.x;
+    view.m[4] = x.y, view.m[5] = y.y, view.m[6] = z.y;
+    view.m[8] = x.z, view.m[9] = y.z, view.m[10] = z.z;
+    view.m[12] = -x.dot(eye), view.m[13] = -y.dot(eye), view.m[14] = -z.dot(eye);
+    gCamera().setTransform(view);
+    gCamera().setFov(fov);
+}
+
+void GameFramework::updateCamera(float dt)
+{
+    float dist = viewingDistance();
+    if (dt <= 0.0f) {
+        // The still view of the level pictures: a random turn about z, then
+        // 50 degrees down, at the viewing distance.
+        YMatrix yaw, pitch, back;
+        yaw.makeRotationZ(static_cast<float>(sys::rand()) * 90.0f / 32767.0f - 45.0f);
+        pitch.makeRotationX(-50.0f);
+        back.makeTranslation(YVec3(0, 0, -dist));
+        gCamera().setTransform(back * (pitch * yaw));
+        return;
+    }
+    if (screen == SCREEN_PLAYING || screen == SCREEN_PAUSED) {
+        YMatrix back;
+        back.makeTranslation(YVec3(0, 0, -dist));
+        gCamera().setTransform(back * menuView.matrix());
+        gCamera().setFov(45.0f);
+        return;
+    }
+    if (screen == SCREEN_INTRO_FLIGHT) {
+        // No recorded path yet: the flight is over at once.
+        mBackdropDirty = true;
+        if (transition == STEADY)
+            setScreen(SCREEN_MAIN_MENU);
+    }
+    // The menu orbit.
+    cameraParams[6] = dist;
+    cameraParams[7] = dist * 0.1f;
+    for (int i = 0; i < 3; ++i) {
+        cameraParams[i] += dt * cameraParams[3 + i];
+        if (cameraParams[i] > 360.0f)
+            cameraParams[i] -= 360.0f;
+    }
+    float radius = cameraParams[6] + std::sin(degToRad(cameraParams[1])) * cameraParams[7];
+    float height = cameraParams[8] + std::sin(degToRad(cameraParams[2])) * cameraParams[9];
+    float az = degToRad(cameraParams[0]);
+    menuEye = YVec3(radius * std::cos(az), radius * std::sin(az), height);
+    lookAt(menuEye, YVec3(0, 0, 0), 45.0f);
+    mBackdropDirty = true;
+}
