@@ -18,6 +18,7 @@
 #include "render/mesh_draw.h"
 #include "render/particles.h"
 #include "render/render_d3d.h"
+#include "render/resource.h"
 #include "render/shader.h"
 #include "sound/music_player.h"
 #include "sound/named_sound.h"
@@ -134,7 +135,21 @@ GameFramework::~GameFramework()
     mTableEffects.reset();
     YZDelete::deleteAllScheduled();
     YPhysicsWorld::shutdown();
+    gParticles().clearParticles();
+    drawFrontToBack(); // nothing queued may outlive what it points at
+    drawBackToFront();
+
+    // The assets live for the whole run; they go while the renderer still
+    // exists, so their device objects are released properly.
     clearCrackTextures();
+    clearBlockMaterials();
+    clearTableMaterials();
+    clearNamedSounds();
+    clearFonts();
+    clearMeshes();
+    clearShaders();
+    for (YRenderResource* r : std::vector<YRenderResource*>(gRenderResources()))
+        delete r;
     delete gRender;
     destroyWindow();
     music.reset();

@@ -1,0 +1,88 @@
+#pragma once
+// The real game application in a test folder: generated content copied in,
+// a small window on the offscreen driver, a manual clock, and two small
+// levels of glass written with the game's level writer.
+#include "game/game_framework.h"
+#include "platform/sys/clock.h"
+#include "platform/sys/paths.h"
+#include "platform/wnd/events.h"
+#include "tests/common/test_util.h"
+#include "world/level_file.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace gametest {
+
+// A level of a few glass blocks just in front of the racket.
+inline YLevelFile glassLevel(int blocks)
+{
+    YLevelFile level;
+    level.tableMaterial = "marble";
+    level.center = true;
+    for (int i = 0; i < blocks; ++i) {
+        YLevelItem it;
+        it.x = i;
+        it.y = -4;
+        it.material = "glass";
+        it.glue = 5.0f;
+        level.items.push_back(it);
+    }
+    return level;
+}
+
+class GameTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* folder : {"data", "fonts", "textures", "env", "mesh", "sound"})
+            ASSERT_TRUE(testutil::copyFromGame(folder)) << "build the game content first: " << folder;
+        testutil::writeText("config.yml", "<config>\n  <video fullscreen=\"0\">\n"
+                                          "  <window width=\"320\" height=\"240\">\n</config>\n");
+        sys::makeDirectories("levels");
+        writeLevels();
+        clock = std::make_unique<sys::ManualClock>(1000);
+        wnd::clearInjectedEvents();
+        game = std::make_unique<GameFramework>("");
+    }
+
+    void TearDown() override
+    {
+        game.reset();
+        clock.reset();
+        wnd::clearInjectedEvents();
+    }
+
+    virtual void writeLevels()
+    {
+        ASSERT_TRUE(saveLevelFile("levels/00_one", glassLevel(2)));
+        ASSERT_TRUE(saveLevelFile("levels/01_two", glassLevel(3)));
+    }
+
+    // One pass of the loop after the clock moved on.
+    bool frame(uint32_t ms = 50)
+    {
+        clock->advance(ms);
+        game->step();
+        return true;
+    }
+
+    // Frames until the screen is steady on the wanted one (or a limit).
+    bool runUntilSteady(int32_t wanted, int maxFrames = 200)
+    {
+        for (int i = 0; i < maxFrames; ++i) {
+            if (game->screen == wanted && game->transition == STEADY)
+                return true;
+            frame();
+        }
+        return game->screen == wanted && game->transition == STEADY;
+    }
+
+    std::unique_ptr<sys::ManualClock> clock;
+    std::unique_ptr<GameFramework> game;
+};
+
+} // namespace gametest

@@ -1,0 +1,88 @@
+// The whole game headless: a new game on level 0, played by a bot through
+// a level end into the next level, then lost on purpose to game over.
+#include "tests/game/game_fixture.h"
+
+#include "game/progress.h"
+#include "world/ball.h"
+#include "world/block.h"
+#include "world/racket.h"
+#include "world/racket_tacked.h"
+#include "world/table.h"
+
+#include <algorithm>
+
+using namespace gametest;
+
+namespace {
+
+// The lowest ball in play, or null.
+YBall* lowestBall()
+{
+    YBall* lowest = nullptr;
+    for (YRacketTacked* t : gRacketTacked()) {
+        YBall* b = dynamic_cast<YBall*>(t);
+        if (b && (!lowest || b->position().z < lowest->position().z))
+            lowest = b;
+    }
+    return lowest;
+}
+
+// Steers the racket under the lowest ball (or away from it) and throws
+// whatever it holds.
+void bot(bool keepAlive)
+{
+    if (!gRacket || gRacket->state != YRACKET_PLAY)
+        return;
+    if (gRacket->held) {
+        gRacket->launch(1);
+        return;
+    }
+    YBall* ball = lowestBall();
+    if (!ball)
+        return;
+    float reach = (gTable->width() - gRacket->width) * 0.5f;
+    float x = ball->position().x / reach;
+    if (!keepAlive)
+        x = x > 0 ? -1.0f : 1.0f; // stand aside: the ball is lost
+    gRacket->moveTo(x);
+}
+
+} // namespace
+
+TEST_F(GameTest, ABotPlaysThroughALevelIntoTheNextAndOnToGameOver)
+{
+    // The screens shown and the screens asked for, in order.
+    std::vector<int32_t> screens{game->screen}, requests;
+    int32_t lastRequest = game->requestedScreen;
+    auto play = [&](bool keepAlive) {
+        bot(keepAlive);
+        frame();
+        if (game->screen != screens.back())
+            screens.push_back(game->screen);
+        if (game->requestedScreen != lastRequest)
+            requests.push_back(lastRequest = game->requestedScreen);
+    };
+    for (int i = 0; i < 200 && !(game->screen == SCREEN_MAIN_MENU && game->transition == STEADY); ++i)
+        play(true);
+    ASSERT_EQ(SCREEN_MAIN_MENU, game->screen);
+    game->setScreen(SCREEN_NEW_GAME);
+
+    // Level 0 is cleared by play.
+    for (int i = 0; i < 4000 && game->currentLevel == 0; ++i)
+        play(true);
+    ASSERT_EQ(1, game->currentLevel) << "the bot did not clear the first level";
+    EXPECT_EQ(1, readProgress());
+
+    // Then every ball is let go until the lives run out.
+    for (int i = 0; i < 4000 && game->screen != SCREEN_GAME_OVER; ++i)
+        play(false);
+    ASSERT_EQ(SCREEN_GAME_OVER, game->screen) << "lives left: " << gRacket->lives;
+    EXPECT_EQ(0, gRacket->lives);
+
+    // NewGame and LevelEnd pass on to Playing as they are entered.
+    EXPECT_EQ((std::vector<int32_t>{SCREEN_SPLASH, SCREEN_INTRO_FLIGHT, SCREEN_MAIN_MENU, SCREEN_PLAYING,
+                                    SCREEN_GAME_OVER}),
+              screens);
+    EXPECT_EQ((std::vector<int32_t>{SCREEN_MAIN_MENU, SCREEN_NEW_GAME, SCREEN_LEVEL_END, SCREEN_GAME_OVER}),
+              requests);
+}
