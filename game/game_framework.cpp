@@ -31,6 +31,8 @@
 #include "world/block_faces.h"
 #include "world/block_material.h"
 #include "world/bonus_config.h"
+#include "world/bonus_registry.h"
+#include "world/level_start.h"
 #include "world/physics_world.h"
 #include "world/ball_mode.h"
 #include "world/pipe.h"
@@ -94,6 +96,8 @@ GameFramework::GameFramework(const std::string&)
     mWorldEvents = std::make_unique<YWorldEvents>();
     setBlockEvents(mWorldEvents.get());
 
+    registerBonusIds();
+    setBonusBuilderMaker(createBonusBuilder);
     loadTableMaterials("data\\env.yml");
     loadBlockMaterials("data\\blocks.yml");
     loadBonusConfig("data\\bonuses.yml");

@@ -2,6 +2,7 @@
 
 #include "render/font.h"
 #include "render/particles.h"
+#include "world/bonus.h"
 #include "world/racket.h"
 #include "world/racket_tacked.h"
 
@@ -40,6 +41,8 @@ void YWorldEvents::showDamagePopup(const YVec3& position, int amount)
 {
     risingNumber(position, amount, DAMAGE_START, DAMAGE_END);
 }
+
+void YWorldEvents::spawnNextBonus() { ::spawnNextBonus(); }
 
 void YWorldEvents::clearRacketObjects() { destroyRacketObjects(); }
 

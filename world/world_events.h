@@ -24,8 +24,8 @@ public:
     void showScorePopup(const YVec3& position, int score) override;
     // The number in pale red, fading out.
     void showDamagePopup(const YVec3& position, int amount) override;
-    // Nothing yet: falling bonuses join the world later.
-    void spawnNextBonus() override {}
+    // A next-level bonus falls from above the table.
+    void spawnNextBonus() override;
     // destroyRacketObjects.
     void clearRacketObjects() override;
 };
