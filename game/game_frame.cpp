@@ -19,6 +19,7 @@
 #include "world/racket.h"
 #include "world/score_popups.h"
 #include "world/table.h"
+#include "world/world_session.h"
 
 #include <algorithm>
 #include <cmath>
@@ -111,21 +112,11 @@ void GameFramework::drawScene(float dt)
     const float* pos = playing ? fullPos : bandPos;
     const float* size = playing ? fullSize : bandSize;
 
-    auto backdrop = [&](int tableParts) {
-        gRender->setViewport(pos, size);
-        gRender->setPerspective(100.0f, aspect, 0.1f, 2.0f);
-        gEnvironment().draw();
-        gRender->setPerspective(gCamera().fov(), aspect, 5.0f, 650.0f);
-        gRender->setWorldMatrix(gCamera().view().m);
-        if (gTable)
-            gTable->draw(tableParts);
-    };
-
     if (!gRender->hasFrameCopy()) {
         updateCamera(dt);
         placeListener();
         gRender->beginFrame(true);
-        backdrop(YTable::DRAW_ALL);
+        drawBackdrop(pos, size, aspect, YTable::DRAW_ALL);
     } else {
         if (!mBackdropDirty && !gRender->frameCopyNeedsRefresh()) {
             gRender->beginFrame(true);
@@ -137,7 +128,7 @@ void GameFramework::drawScene(float dt)
             placeListener();
             gRender->beginFrame(true);
             gRender->beginFrameCopy(true);
-            backdrop(YTable::DRAW_MESH);
+            drawBackdrop(pos, size, aspect, YTable::DRAW_MESH);
             gRender->endFrameCopy();
             gRender->setViewport(pos, size);
         }
@@ -149,11 +140,7 @@ void GameFramework::drawScene(float dt)
 
     updateAllBlocks(dt, playing);
     gParticles().update(dt);
-    drawFrontToBack();
-    gRacket->draw();
-    drawMeshDraws();
-    gRender->setWorldMatrix(gCamera().view().m);
-    drawBackToFront();
+    drawWorldQueues();
 }
 
 void GameFramework::drawOverlay()

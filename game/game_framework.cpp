@@ -18,7 +18,6 @@
 #include "render/mesh_draw.h"
 #include "render/particles.h"
 #include "render/render_d3d.h"
-#include "render/resource.h"
 #include "render/shader.h"
 #include "sound/music_player.h"
 #include "sound/named_sound.h"
@@ -26,24 +25,8 @@
 #include "sound/sound_device.h"
 #include "sound/sound_source.h"
 #include "game/progress.h"
-#include "world/block.h"
-#include "world/block_events.h"
-#include "world/block_faces.h"
-#include "world/block_material.h"
-#include "world/bonus_config.h"
-#include "world/bonus_registry.h"
-#include "world/level_start.h"
-#include "world/physics_world.h"
-#include "world/ball_mode.h"
-#include "world/pipe.h"
 #include "world/racket.h"
-#include "world/racket_tacked.h"
-#include "world/table.h"
-#include "world/table_effects.h"
-#include "world/table_material.h"
-#include "world/world_events.h"
-#include "world/world_effects.h"
-#include "world/zdelete.h"
+#include "world/world_session.h"
 
 #include <cmath>
 
@@ -88,19 +71,7 @@ GameFramework::GameFramework(const std::string&)
     YLog::writef("Initialization...%s", "");
     gInit().load("config.yml");
 
-    YPhysicsWorld::init();
-    mTableEffects = std::make_unique<YTableEffects>();
-    setWorldEffects(mTableEffects.get());
-    mTable = std::make_unique<YTable>();
-    mRacket = std::make_unique<YRacket>(this);
-    mWorldEvents = std::make_unique<YWorldEvents>();
-    setBlockEvents(mWorldEvents.get());
-
-    registerBonusIds();
-    setBonusBuilderMaker(createBonusBuilder);
-    loadTableMaterials("data\\env.yml");
-    loadBlockMaterials("data\\blocks.yml");
-    loadBonusConfig("data\\bonuses.yml");
+    mWorld = std::make_unique<YWorldSession>(this);
 
     music->addFolder("music");
     setListenerDistanceFactors(0.02f);
@@ -114,7 +85,7 @@ GameFramework::GameFramework(const std::string&)
 
     makeLevelThumbnails();
     gEnvironment().load("");
-    mRacket->startMenuRun();
+    gRacket->startMenuRun();
 
     screen = SCREEN_SPLASH;
     transition = STEADY;
@@ -123,37 +94,10 @@ GameFramework::GameFramework(const std::string&)
 
 GameFramework::~GameFramework()
 {
-    // The world goes first and silently: its objects hold render resources.
-    {
-        YWorldTearDown quiet;
-        destroyRacketObjects();
-    }
-    clearWorld();
-    mRacket.reset();
-    YPipe::releaseSharedInstance();
-    releaseBallMeshInstances();
-    setBlockEvents(nullptr);
-    mWorldEvents.reset();
-    mTable.reset();
-    setWorldEffects(nullptr);
-    mTableEffects.reset();
-    YZDelete::deleteAllScheduled();
-    YPhysicsWorld::shutdown();
-    gParticles().clearParticles();
-    drawFrontToBack(); // nothing queued may outlive what it points at
-    drawBackToFront();
-
-    // The assets live for the whole run; they go while the renderer still
-    // exists, so their device objects are released properly.
-    clearCrackTextures();
-    clearBlockMaterials();
-    clearTableMaterials();
-    clearNamedSounds();
-    clearFonts();
-    clearMeshes();
-    clearShaders();
-    for (YRenderResource* r : std::vector<YRenderResource*>(gRenderResources()))
-        delete r;
+    // The world goes first and silently, then the assets of the run while
+    // the renderer still exists.
+    mWorld.reset();
+    releaseRunAssets();
     delete gRender;
     destroyWindow();
     music.reset();

@@ -10,11 +10,8 @@
 
 class YFont;
 class YMusicPlayer;
-class YRacket;
 class YShader;
-class YTable;
-class YTableEffects;
-class YWorldEvents;
+class YWorldSession;
 
 // The screens of the game.
 enum GameScreen : int32_t {
@@ -96,10 +93,7 @@ private:
     void lookAt(const YVec3& eye, const YVec3& target, float fov);
 
     YFont* mSystemFont = nullptr;
-    std::unique_ptr<YTableEffects> mTableEffects;
-    std::unique_ptr<YWorldEvents> mWorldEvents;
-    std::unique_ptr<YTable> mTable;
-    std::unique_ptr<YRacket> mRacket;
+    std::unique_ptr<YWorldSession> mWorld;
     YShader* mUiShader = nullptr;
     YShader* mLogoShader = nullptr;
     YShader* mCursorShader = nullptr;

@@ -109,8 +109,9 @@ void GameFramework::loadCurrentLevel()
         clearWorld();
         return;
     }
-    gRacket->startLevel();
     loadLevelBlocks(std::string(gLevelDir) + gLevelNames[currentLevel]);
+    // The new blocks settle before play starts.
+    gRacket->startLevel();
 }
 
 void GameFramework::readProgress()

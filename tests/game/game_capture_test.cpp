@@ -51,8 +51,7 @@ TEST_F(GameCapture, MidPlayWithFallingBonusesAndAFireBall)
     // Play until bonuses fall, throwing the ball and keeping under it.
     int frames = 0;
     for (; frames < 2000 && gLiveBonuses().size() < 2; ++frames) {
-        if (gRacket->held)
-            gRacket->launch(1);
+        bot(true);
         frame();
     }
     ASSERT_GE(gLiveBonuses().size(), 2u) << "no bonus fell in " << frames << " frames";

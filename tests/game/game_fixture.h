@@ -7,7 +7,11 @@
 #include "platform/sys/paths.h"
 #include "platform/wnd/events.h"
 #include "tests/common/test_util.h"
+#include "world/ball.h"
 #include "world/level_file.h"
+#include "world/racket.h"
+#include "world/racket_tacked.h"
+#include "world/table.h"
 
 #include <gtest/gtest.h>
 
@@ -33,6 +37,39 @@ inline YLevelFile glassLevel(int blocks)
     }
     return level;
 }
+
+// The lowest ball in play, or null.
+inline YBall* lowestBall()
+{
+    YBall* lowest = nullptr;
+    for (YRacketTacked* t : gRacketTacked()) {
+        YBall* b = dynamic_cast<YBall*>(t);
+        if (b && (!lowest || b->position().z < lowest->position().z))
+            lowest = b;
+    }
+    return lowest;
+}
+
+// Steers the racket under the lowest ball (or away from it) and throws
+// whatever it holds.
+inline void bot(bool keepAlive)
+{
+    if (!gRacket || gRacket->state != YRACKET_PLAY)
+        return;
+    if (gRacket->held) {
+        gRacket->launch(1);
+        return;
+    }
+    YBall* ball = lowestBall();
+    if (!ball)
+        return;
+    float reach = (gTable->width() - gRacket->width) * 0.5f;
+    float x = ball->position().x / reach;
+    if (!keepAlive)
+        x = x > 0 ? -1.0f : 1.0f; // stand aside: the ball is lost
+    gRacket->moveTo(x);
+}
+
 
 class GameTest : public ::testing::Test {
 protected:

@@ -3,51 +3,11 @@
 #include "tests/game/game_fixture.h"
 
 #include "game/progress.h"
-#include "world/ball.h"
 #include "world/block.h"
 #include "world/racket.h"
-#include "world/racket_tacked.h"
-#include "world/table.h"
-
-#include <algorithm>
 
 using namespace gametest;
 
-namespace {
-
-// The lowest ball in play, or null.
-YBall* lowestBall()
-{
-    YBall* lowest = nullptr;
-    for (YRacketTacked* t : gRacketTacked()) {
-        YBall* b = dynamic_cast<YBall*>(t);
-        if (b && (!lowest || b->position().z < lowest->position().z))
-            lowest = b;
-    }
-    return lowest;
-}
-
-// Steers the racket under the lowest ball (or away from it) and throws
-// whatever it holds.
-void bot(bool keepAlive)
-{
-    if (!gRacket || gRacket->state != YRACKET_PLAY)
-        return;
-    if (gRacket->held) {
-        gRacket->launch(1);
-        return;
-    }
-    YBall* ball = lowestBall();
-    if (!ball)
-        return;
-    float reach = (gTable->width() - gRacket->width) * 0.5f;
-    float x = ball->position().x / reach;
-    if (!keepAlive)
-        x = x > 0 ? -1.0f : 1.0f; // stand aside: the ball is lost
-    gRacket->moveTo(x);
-}
-
-} // namespace
 
 TEST_F(GameTest, ABotPlaysThroughALevelIntoTheNextAndOnToGameOver)
 {

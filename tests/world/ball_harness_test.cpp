@@ -7,6 +7,7 @@
 
 #include "render/mesh.h"
 #include "render/mesh_draw.h"
+#include "tests/common/world_harness.h"
 #include "world/ball.h"
 #include "world/ball_mode.h"
 #include "world/ball_mode_draw.h"
@@ -16,9 +17,8 @@
 #include "world/racket_tacked.h"
 #include "world/table.h"
 
-#include <algorithm>
-
 using namespace blocktest;
+using harness::balls;
 
 namespace {
 
@@ -30,6 +30,10 @@ protected:
         ASSERT_TRUE(testutil::copyFromGame("mesh")) << "build the game content first";
         table = std::make_unique<YTable>();
         racket = std::make_unique<YRacket>(nullptr);
+        // The bot keeps still until it is told which ball to follow, then
+        // keeps the racket's centre under it; the test throws, not the bot.
+        play.bot.steer = false;
+        play.bot.launchWhenHolding = false;
     }
 
     void TearDown() override
@@ -48,64 +52,20 @@ protected:
         BlockTest::TearDown();
     }
 
-    static std::vector<YBall*> balls()
-    {
-        std::vector<YBall*> out;
-        for (YRacketTacked* t : gRacketTacked())
-            if (auto* b = dynamic_cast<YBall*>(t))
-                out.push_back(b);
-        return out;
-    }
+    static bool alive(const YBall* ball) { return harness::isAlive(ball); }
 
-    static bool alive(const YBall* ball)
-    {
-        const auto& list = gRacketTacked();
-        return std::find(list.begin(), list.end(), static_cast<const YRacketTacked*>(ball)) != list.end();
-    }
-
-    // Steers the racket under the watched ball while it lives.
-    void bot()
-    {
-        if (!watched || !alive(watched) || watched->isHeld())
-            return;
-        const float reach = (table->width() - racket->width) * 0.5f;
-        racket->moveTo(watched->position().x / reach);
-    }
-
-    // One frame in the game's play order, drawing without a renderer.
-    void frame(float dt)
-    {
-        bot();
-        gPhysics->step(dt);
-        racket->update(dt);
-        table->update(dt);
-        updateAllBlocks(dt, false);
-        gParticles().update(dt);
-        drawFrontToBack();
-        racket->draw();
-        drawMeshDraws();
-        drawBackToFront();
-        table->draw(YTable::DRAW_LIGHT_SPOTS);
-    }
+    void frame(float dt) { play.run(dt); }
 
     // Everything that moves is a finite number.
     void expectAllFinite(int frameNumber)
     {
-        for (const YBall* b : balls()) {
-            ASSERT_TRUE(finite(b->position()) && finite(b->velocity())) << "ball at frame " << frameNumber;
-            ASSERT_TRUE(finite(b->mode()->position())) << "drawn ball at frame " << frameNumber;
-        }
-        for (const YBlock* b : gBlocks)
-            ASSERT_TRUE(finite(b->getTransform().translation())) << "block at frame " << frameNumber;
-        ASSERT_TRUE(std::isfinite(racket->x) && std::isfinite(racket->velocity)) << "frame " << frameNumber;
-        ASSERT_TRUE(std::isfinite(gPhysics->speedFactor));
-        for (const YParticle& p : gParticles().particles())
-            ASSERT_TRUE(finite(p.position)) << "particle at frame " << frameNumber;
+        const std::string bad = harness::firstNonFinite();
+        ASSERT_TRUE(bad.empty()) << bad << " at frame " << frameNumber;
     }
 
     std::unique_ptr<YTable> table;
     std::unique_ptr<YRacket> racket;
-    const YBall* watched = nullptr;
+    harness::PlayFrame play;
 };
 
 } // namespace
@@ -146,7 +106,8 @@ TEST_F(Harness, ThrownBallKeepsItsSpeedAndComesBackForThousandsOfFrames)
 
     racket->launch(0);
     ASSERT_EQ(nullptr, racket->held);
-    watched = thrown;
+    play.bot.steer = true;
+    play.bot.watched = thrown;
     int farVisits = 0, returns = 0;
     bool wasFar = false;
     int inFlight = 0, onSpeed = 0;

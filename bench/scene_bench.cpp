@@ -1,0 +1,199 @@
+// How long a frame of play takes on the heaviest generated level (the one
+// with the most items), the bot at the racket, split into the physics step,
+// the world's update and the drawing, each frame timed on its own: once
+// through the null renderer (the cost of the drawing code alone) and once
+// through the real renderer on GL at 800 x 600 (software GL on a headless
+// machine). Prints the median and the 95th percentile of each part.
+//
+//   scene_bench [--frames N] [--dt SECONDS] [--level NAME]
+//
+// The frame is the game's (the harness of the world tests). Every frame of
+// 0.025 s makes one solver step, so the physics column is the step's cost;
+// the game at 100 frames a second steps in two frames of five.
+#include "core/log.h"
+#include "platform/sys/paths.h"
+#include "platform/wnd/window.h"
+#include "render/recording_render.h"
+#include "render/render_d3d.h"
+#include "tests/common/test_util.h"
+#include "tests/common/world_harness.h"
+#include "world/block.h"
+#include "world/physics_world.h"
+#include "world/racket.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Settings {
+    int frames = 1500;
+    int warmUp = 50;
+    float dt = YPhysicsWorld::STEP_TIME;
+    std::string level; // empty: the one with the most items
+};
+
+struct Run {
+    std::string renderer;
+    std::vector<harness::FrameTimes> frames;
+    size_t itemsAtStart = 0, itemsLeft = 0;
+    double blocks = 0.0; // mean block objects over the timed frames
+    int livesLost = 0;
+    std::string nonFinite;
+};
+
+// The n-th percentile (nearest rank) in milliseconds.
+double percentile(std::vector<double> values, double p)
+{
+    if (values.empty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    size_t rank = static_cast<size_t>(p / 100.0 * static_cast<double>(values.size()) + 0.5);
+    rank = std::min(std::max<size_t>(rank, 1), values.size());
+    return values[rank - 1] * 1000.0;
+}
+
+Run play(const Settings& settings, const std::string& renderer)
+{
+    Run run;
+    run.renderer = renderer;
+    harness::WorldHarness world;
+    if (!world.loadLevel(settings.level))
+        throw std::runtime_error("level " + settings.level + " does not read");
+    world.bot().aimSpread = 0.5f;
+    world.play().aspect = 800.0f / 600.0f;
+    world.newGame();
+    run.itemsAtStart = world.itemsAtStart();
+    world.run(settings.warmUp, settings.dt);
+    for (int i = 0; i < settings.frames; ++i) {
+        world.frame(settings.dt);
+        run.frames.push_back(world.play().times());
+        run.blocks += static_cast<double>(gBlocks.size());
+    }
+    run.blocks /= std::max(settings.frames, 1);
+    run.itemsLeft = world.itemsLeft();
+    run.livesLost = world.count(harness::HarnessEvent::LIVES);
+    run.nonFinite = harness::firstNonFinite();
+    return run;
+}
+
+Run playWithNullRenderer(const Settings& settings)
+{
+    YNullRender render;
+    return play(settings, "null");
+}
+
+Run playOnGL(const Settings& settings)
+{
+    wnd::WindowDesc desc;
+    desc.title = "Tarvelin scene benchmark";
+    desc.width = 800;
+    desc.height = 600;
+    std::string error;
+    std::unique_ptr<wnd::Window> window = wnd::Window::create(desc, &error);
+    if (!window)
+        throw std::runtime_error("no window: " + error);
+    Run run;
+    {
+        Render_D3D render;
+        std::vector<YDisplayMode> modes;
+        render.enumerateModes(modes);
+        if (!render.createDevice(*window, false, -1))
+            throw std::runtime_error("no graphics device");
+        run = play(settings, "GL");
+    }
+    window.reset();
+    return run;
+}
+
+void print(const Run& run)
+{
+    std::vector<double> physics, world, draw, total;
+    for (const harness::FrameTimes& t : run.frames) {
+        physics.push_back(t.physics);
+        world.push_back(t.world);
+        draw.push_back(t.draw);
+        total.push_back(t.physics + t.world + t.draw);
+    }
+    const struct {
+        const char* name;
+        const std::vector<double>* values;
+    } parts[] = {{"physics", &physics}, {"world", &world}, {"draw", &draw}, {"frame", &total}};
+    for (const auto& part : parts)
+        std::printf("%-6s %-8s %10.3f %10.3f\n", run.renderer.c_str(), part.name, percentile(*part.values, 50.0),
+                    percentile(*part.values, 95.0));
+    std::printf("%-6s items %zu -> %zu, %.0f block objects on average, %d lives lost%s%s\n", run.renderer.c_str(),
+                run.itemsAtStart, run.itemsLeft, run.blocks, run.livesLost,
+                run.nonFinite.empty() ? "" : ", NOT FINITE: ", run.nonFinite.c_str());
+}
+
+bool parse(int argc, char** argv, Settings& settings)
+{
+    for (int i = 1; i < argc; ++i) {
+        const bool more = i + 1 < argc;
+        if (!std::strcmp(argv[i], "--frames") && more)
+            settings.frames = std::max(1, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--dt") && more)
+            settings.dt = static_cast<float>(std::atof(argv[++i]));
+        else if (!std::strcmp(argv[i], "--level") && more)
+            settings.level = argv[++i];
+        else
+            return false;
+    }
+    return settings.dt > 0.0f && settings.dt <= 0.05f;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Settings settings;
+    if (!parse(argc, argv, settings)) {
+        std::fprintf(stderr, "usage: %s [--frames N] [--dt SECONDS (0..0.05)] [--level NAME]\n", argv[0]);
+        return 2;
+    }
+    // Headless, silent, and in a folder of its own with a copy of the content.
+    ::setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    ::setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+    ::setenv("ALSOFT_DRIVERS", "null", 0);
+    ::setenv("TARVELIN_NO_MESSAGEBOX", "1", 1);
+    const std::string dir = "/tmp/tarvelin_scene_bench";
+    if (!sys::makeDirectories(dir) || !sys::changeDirectory(dir)) {
+        std::fprintf(stderr, "cannot work in %s\n", dir.c_str());
+        return 1;
+    }
+    YLog::setFileName((dir + "/log.txt").c_str());
+    if (!testutil::copyFromGame("levels")) {
+        std::fprintf(stderr, "no levels: build the game content first\n");
+        return 1;
+    }
+    if (settings.level.empty()) {
+        size_t most = 0;
+        for (const std::string& name : harness::WorldHarness::levelNames()) {
+            const size_t items = harness::WorldHarness::levelItemCount(name);
+            if (items > most) {
+                most = items;
+                settings.level = name;
+            }
+        }
+    }
+    std::printf("scene_bench: level %s (%zu items), %d frames of %.3f s after %d, bot at the racket\n",
+                settings.level.c_str(), harness::WorldHarness::levelItemCount(settings.level), settings.frames,
+                static_cast<double>(settings.dt), settings.warmUp);
+    std::printf("%-6s %-8s %10s %10s\n", "render", "part", "median ms", "p95 ms");
+    try {
+        print(playWithNullRenderer(settings));
+        print(playOnGL(settings));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "scene_bench: %s\n", e.what());
+        return 1;
+    }
+    wnd::shutdownVideo();
+    return 0;
+}

@@ -1,0 +1,48 @@
+#pragma once
+#include <memory>
+#include <vector>
+
+class YBlockEvents;
+class YGameEvent;
+class YRacket;
+class YRenderResource;
+class YTable;
+class YTableEffects;
+
+// The game world's long-lived objects, set up as the game's start-up does
+// and torn down silently in the right order: the physics world, the table
+// and its effects, the racket, the blocks' events hook, the bonus registry
+// and the table, block and bonus files.
+class YWorldSession {
+public:
+    // events: the receiver of block scores, popups and sounds; null gives
+    // the world's own (scores to the racket, rising score texts).
+    YWorldSession(YGameEvent* listener, YBlockEvents* events = nullptr);
+    ~YWorldSession();
+    YWorldSession(const YWorldSession&) = delete;
+    YWorldSession& operator=(const YWorldSession&) = delete;
+
+    YTable& table() { return *mTable; }
+    YRacket& racket() { return *mRacket; }
+
+private:
+    std::unique_ptr<YTableEffects> mTableEffects;
+    std::unique_ptr<YTable> mTable;
+    std::unique_ptr<YRacket> mRacket;
+};
+
+// Frees the assets that live for a whole run (block and table materials,
+// named sounds, fonts, meshes, shaders, crack textures, and every render
+// resource not in keep) while the renderer still exists, so their device
+// objects are released properly.
+void releaseRunAssets(const std::vector<YRenderResource*>& keep = {});
+
+// The backdrop at its own near range, then the table parts asked for, in
+// the viewport given, leaving the camera's projection and view set. Without
+// a renderer only the table is "drawn", which empties its light spots.
+void drawBackdrop(const float pos[2], const float size[2], float aspect, int tableParts);
+
+// Everything queued for the frame: the opaque items front to back, the
+// racket with its hero and balls, the loose meshes, then the see-through
+// items back to front under the camera's view.
+void drawWorldQueues();
