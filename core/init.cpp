@@ -15,13 +15,6 @@ enum { RENDER_FPS, RENDER_SHADOWS };
 enum { SPLASH_SHADER, SPLASH_BGSHADER, SPLASH_BGCOLOR, SPLASH_WIDTH, SPLASH_HEIGHT };
 enum { INTERFACE_LANGUAGE, INTERFACE_POPUPSCORES, INTERFACE_POPUPLOSSES };
 
-float clampUnit(float v)
-{
-    if (!(v >= 0.0f)) // also NaN
-        return 0.0f;
-    return v > 1.0f ? 1.0f : v;
-}
-
 } // namespace
 
 Init::Init()

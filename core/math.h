@@ -143,3 +143,11 @@ static_assert(sizeof(YMatrix3) == 36, "YMatrix3 is nine floats");
 
 // Degrees to radians with the game's single-precision constants.
 inline float degToRad(float degrees) { return 3.1415927f * degrees * 0.0055555557f; }
+
+// The value held to 0..1; a value that is not a number gives 0.
+inline float clampUnit(float v)
+{
+    if (!(v >= 0.0f))
+        return 0.0f;
+    return v > 1.0f ? 1.0f : v;
+}

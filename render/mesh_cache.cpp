@@ -17,26 +17,11 @@
 
 #include "core/log.h"
 #include "core/streams.h"
-
-#include <algorithm>
+#include "render/cache_io.h"
 
 namespace {
 
 constexpr int MAX_NAME = 99;
-
-template <typename T>
-void writeArray(OutStream& out, const std::vector<T>& items)
-{
-    out.writeValue(static_cast<uint32_t>(items.size()));
-    const char* p = reinterpret_cast<const char*>(items.data());
-    size_t left = items.size() * sizeof(T);
-    while (left > 0) {
-        size_t chunk = std::min<size_t>(left, size_t(1) << 30);
-        out.write(p, static_cast<int>(chunk));
-        p += chunk;
-        left -= chunk;
-    }
-}
 
 void writeIndexList(OutStream& out, int32_t count, const int32_t* list)
 {
@@ -44,85 +29,27 @@ void writeIndexList(OutStream& out, int32_t count, const int32_t* list)
     out.write(list, count * static_cast<int>(sizeof(int32_t)));
 }
 
-class CacheReader {
-public:
-    explicit CacheReader(InStream& in) : mIn(in) {}
-
-    void section(const char* name) { mSection = name; }
-
-    bool fail(const std::string& why)
-    {
-        if (mReason.empty())
-            mReason = why + " in the " + mSection + " section";
+// A short list of indices (at most the limit), each below bound.
+bool readIndexList(YCacheReader& r, int32_t& count, int32_t* list, int limit, uint32_t bound)
+{
+    uint32_t n = 0;
+    if (!r.value(n))
         return false;
-    }
-
-    bool value(uint32_t& v) { return mIn.readValue(v) || fail("cut short"); }
-
-    // A record count, no larger than the bytes left allow.
-    bool count(uint32_t& n, int64_t minRecordSize)
-    {
-        if (!value(n))
+    if (n > static_cast<uint32_t>(limit))
+        return r.fail("a list of " + std::to_string(n) + " entries (at most " + std::to_string(limit) + ")");
+    for (uint32_t k = 0; k < n; ++k) {
+        uint32_t i = 0;
+        if (!r.value(i))
             return false;
-        return mIn.fits(n, minRecordSize) || fail("a count of " + std::to_string(n) + " larger than the file");
-    }
-
-    // A counted array of fixed records, read in slices so a stream that
-    // cannot tell its size never makes us allocate for records it lacks.
-    template <typename T>
-    bool array(std::vector<T>& items)
-    {
-        uint32_t n = 0;
-        if (!count(n, sizeof(T)))
+        if (!r.below(i, bound))
             return false;
-        items.clear();
-        size_t done = 0;
-        while (done < n) {
-            size_t slice = std::min<size_t>(n - done, 4096);
-            items.resize(done + slice);
-            int bytes = static_cast<int>(slice * sizeof(T));
-            if (mIn.read(&items[done], bytes) != bytes || !mIn.good())
-                return fail("cut short");
-            done += slice;
-        }
-        return true;
+        list[k] = static_cast<int32_t>(i);
     }
+    count = static_cast<int32_t>(n);
+    return true;
+}
 
-    // A short list of indices (at most the limit), each below bound.
-    bool indexList(int32_t& count, int32_t* list, int limit, uint32_t bound)
-    {
-        uint32_t n = 0;
-        if (!value(n))
-            return false;
-        if (n > static_cast<uint32_t>(limit))
-            return fail("a list of " + std::to_string(n) + " entries (at most " + std::to_string(limit) + ")");
-        for (uint32_t k = 0; k < n; ++k) {
-            uint32_t i = 0;
-            if (!value(i))
-                return false;
-            if (i >= bound)
-                return fail("index " + std::to_string(i) + " out of range");
-            list[k] = static_cast<int32_t>(i);
-        }
-        count = static_cast<int32_t>(n);
-        return true;
-    }
-
-    bool below(uint32_t index, size_t bound)
-    {
-        return index < bound || fail("index " + std::to_string(index) + " out of range");
-    }
-
-    InStream& in() { return mIn; }
-    const std::string& reason() const { return mReason; }
-
-private:
-    InStream& mIn;
-    const char* mSection = "name";
-    std::string mReason;
-};
-
-bool readSections(CacheReader& r, YMesh& m)
+bool readSections(YCacheReader& r, YMesh& m)
 {
     r.section("name");
     char stored[MAX_NAME + 1];
@@ -153,8 +80,8 @@ bool readSections(CacheReader& r, YMesh& m)
         return false;
     for (uint32_t g = 0; g < n; ++g) {
         YNormalGroup group;
-        if (!r.indexList(group.faceCount, group.faces, MAX_FACES_PER_NORMAL, static_cast<uint32_t>(T)) ||
-            !r.indexList(group.vertexCount, group.vertices, MAX_VERT_IDX, static_cast<uint32_t>(V)))
+        if (!readIndexList(r, group.faceCount, group.faces, MAX_FACES_PER_NORMAL, static_cast<uint32_t>(T)) ||
+            !readIndexList(r, group.vertexCount, group.vertices, MAX_VERT_IDX, static_cast<uint32_t>(V)))
             return false;
         m.normalGroups.push_back(group);
     }
@@ -164,9 +91,9 @@ bool readSections(CacheReader& r, YMesh& m)
         return false;
     for (uint32_t s = 0; s < n; ++s) {
         YSourceVertex source;
-        if (!r.in().readValue(source.pos))
-            return r.fail("cut short");
-        if (!r.indexList(source.vertexCount, source.vertices, MAX_VERT_IDX, static_cast<uint32_t>(V)))
+        if (!r.value(source.pos))
+            return false;
+        if (!readIndexList(r, source.vertexCount, source.vertices, MAX_VERT_IDX, static_cast<uint32_t>(V)))
             return false;
         m.sourceVertices.push_back(source);
     }
@@ -205,8 +132,8 @@ bool readSections(CacheReader& r, YMesh& m)
 void YMesh::writeMeshCache(OutStream& out) const
 {
     out.writeString(name);
-    writeArray(out, vertices);
-    writeArray(out, triangles);
+    writeCacheArray(out, vertices);
+    writeCacheArray(out, triangles);
     out.writeValue(static_cast<uint32_t>(normalGroups.size()));
     for (const YNormalGroup& g : normalGroups) {
         writeIndexList(out, g.faceCount, g.faces);
@@ -217,15 +144,15 @@ void YMesh::writeMeshCache(OutStream& out) const
         out.writeValue(s.pos);
         writeIndexList(out, s.vertexCount, s.vertices);
     }
-    writeArray(out, edges);
-    writeArray(out, indices);
-    writeArray(out, subsets);
+    writeCacheArray(out, edges);
+    writeCacheArray(out, indices);
+    writeCacheArray(out, subsets);
 }
 
 bool YMesh::readMeshCache(InStream& in)
 {
     clear();
-    CacheReader reader(in);
+    YCacheReader reader(in, "name");
     bool ok = readSections(reader, *this);
     if (!ok) {
         YLog::writef("Mesh cache of %s: %s; the mesh is empty", name.c_str(), reader.reason().c_str());

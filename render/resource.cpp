@@ -15,12 +15,13 @@ YRenderResource::YRenderResource()
 
 YRenderResource::~YRenderResource()
 {
+    // The order is kept: a resource made from another (a filtered texture
+    // from its source) comes after it, so a restore of everything makes the
+    // source first.
     auto& list = gRenderResources();
     auto it = std::find(list.begin(), list.end(), this);
-    if (it != list.end()) {
-        *it = list.back();
-        list.pop_back();
-    }
+    if (it != list.end())
+        list.erase(it);
 }
 
 YRenderResource* findRenderResource(const std::string& name, uint32_t kindMask)

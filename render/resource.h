@@ -33,8 +33,7 @@ public:
     std::string name;
 };
 
-// The registry, in creation order (a removal moves the last entry into the
-// freed place).
+// The registry, in creation order (a removal keeps the order of the rest).
 std::vector<YRenderResource*>& gRenderResources();
 
 YRenderResource* findRenderResource(const std::string& name, uint32_t kindMask);

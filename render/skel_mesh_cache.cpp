@@ -16,8 +16,7 @@
 
 #include "core/log.h"
 #include "core/streams.h"
-
-#include <algorithm>
+#include "render/cache_io.h"
 
 namespace {
 
@@ -36,71 +35,7 @@ struct AttachmentRecord {
 };
 static_assert(sizeof(AttachmentRecord) == 72, "an attachment record is 72 bytes");
 
-template <typename T>
-void writeArray(OutStream& out, const std::vector<T>& items)
-{
-    out.writeValue(static_cast<uint32_t>(items.size()));
-    if (!items.empty())
-        out.write(items.data(), static_cast<int>(items.size() * sizeof(T)));
-}
-
-class SkelCacheReader {
-public:
-    explicit SkelCacheReader(InStream& in) : mIn(in) {}
-
-    void section(const char* name) { mSection = name; }
-
-    bool fail(const std::string& why)
-    {
-        if (mReason.empty())
-            mReason = why + " in the " + mSection + " section";
-        return false;
-    }
-
-    template <typename T>
-    bool value(T& v)
-    {
-        return mIn.readValue(v) || fail("cut short");
-    }
-
-    // A count of records of at least minRecordSize bytes each.
-    bool count(uint32_t& n, int64_t minRecordSize)
-    {
-        if (!value(n))
-            return false;
-        return mIn.fits(n, minRecordSize) || fail("a count of " + std::to_string(n) + " larger than the file");
-    }
-
-    // A counted array of plain records, read in slices so a stream that
-    // cannot tell its size never makes us allocate for records it lacks.
-    template <typename T>
-    bool array(std::vector<T>& items)
-    {
-        uint32_t n = 0;
-        if (!count(n, sizeof(T)))
-            return false;
-        items.clear();
-        size_t done = 0;
-        while (done < n) {
-            size_t slice = std::min<size_t>(n - done, 4096);
-            items.resize(done + slice);
-            int bytes = static_cast<int>(slice * sizeof(T));
-            if (mIn.read(&items[done], bytes) != bytes || !mIn.good())
-                return fail("cut short");
-            done += slice;
-        }
-        return true;
-    }
-
-    const std::string& reason() const { return mReason; }
-
-private:
-    InStream& mIn;
-    const char* mSection = "bones";
-    std::string mReason;
-};
-
-bool readBones(SkelCacheReader& r, std::vector<YBone>& bones)
+bool readBones(YCacheReader& r, std::vector<YBone>& bones)
 {
     r.section("bones");
     uint32_t n = 0;
@@ -122,7 +57,7 @@ bool readBones(SkelCacheReader& r, std::vector<YBone>& bones)
     return true;
 }
 
-bool readKeys(SkelCacheReader& r, std::vector<YAnimKey>& keys)
+bool readKeys(YCacheReader& r, std::vector<YAnimKey>& keys)
 {
     r.section("keys");
     uint32_t n = 0;
@@ -137,7 +72,7 @@ bool readKeys(SkelCacheReader& r, std::vector<YAnimKey>& keys)
     return true;
 }
 
-bool readAnimations(SkelCacheReader& r, std::vector<std::vector<int>>& animations)
+bool readAnimations(YCacheReader& r, std::vector<std::vector<int>>& animations)
 {
     r.section("animations");
     uint32_t n = 0;
@@ -158,7 +93,7 @@ bool readAnimations(SkelCacheReader& r, std::vector<std::vector<int>>& animation
     return true;
 }
 
-bool readAttachments(SkelCacheReader& r, std::vector<YBoneAttachment>& attachments)
+bool readAttachments(YCacheReader& r, std::vector<YBoneAttachment>& attachments)
 {
     r.section("attachments");
     std::vector<AttachmentRecord> records;
@@ -184,14 +119,14 @@ void YSkelMesh::writeSkelCache(OutStream& out) const
     for (const YBone& b : bones) {
         BoneRecord record{b.id, b.parent, b.position, b.rotation};
         out.writeValue(record);
-        writeArray(out, b.weights);
+        writeCacheArray(out, b.weights);
     }
 
     out.writeValue(static_cast<uint32_t>(keys.size()));
     for (const YAnimKey& k : keys) {
         out.writeValue(k.root);
         out.writeValue(k.frameCount);
-        writeArray(out, k.rotations);
+        writeCacheArray(out, k.rotations);
     }
 
     out.writeValue(static_cast<uint32_t>(animations.size()));
@@ -217,7 +152,7 @@ bool YSkelMesh::readSkelCache(InStream& in)
         return false; // the mesh part logged why; there is nothing to skin
 
     // The sections are collected aside; only a whole, sound skeleton is kept.
-    SkelCacheReader r(in);
+    YCacheReader r(in, "bones");
     std::vector<YBone> readBonesList;
     std::vector<YAnimKey> readKeyList;
     std::vector<std::vector<int>> readAnimationList;

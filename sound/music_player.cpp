@@ -2,6 +2,7 @@
 
 #include "core/file_list.h"
 #include "core/log.h"
+#include "core/math.h"
 #include "platform/sys/clock.h"
 
 #include <algorithm>
@@ -15,8 +16,6 @@ bool lessIgnoringCase(const std::string& a, const std::string& b)
         return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
     });
 }
-
-float clampUnit(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 
 } // namespace
 

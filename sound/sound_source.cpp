@@ -21,8 +21,6 @@ std::vector<YSoundSource*>& liveSources()
     return *list;
 }
 
-float clampUnit(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
-
 snd::Vec3 toSnd(const YVec3& v) { return snd::Vec3{v.x, v.y, v.z}; }
 
 } // namespace

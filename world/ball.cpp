@@ -1,9 +1,9 @@
 #include "world/ball.h"
 
-#include "platform/sys/random.h"
 #include "render/particles.h"
 #include "sound/named_sound.h"
 #include "world/ball_mode.h"
+#include "world/block.h"
 #include "world/playfield.h"
 #include "world/racket.h"
 
@@ -11,12 +11,6 @@
 #include <cmath>
 
 namespace {
-
-// A ball that has left the playfield goes a little later: 0.1375..0.1625 s.
-float lostBallDelay()
-{
-    return 0.15f + sys::randUnit() * 0.025f - 0.0125f;
-}
 
 // The burst of a ball that dies in play.
 const float BURST_COLOR[4] = {1.0f, 0.7f, 0.2f, 1.0f};
@@ -120,7 +114,7 @@ void YBall::update(float dt)
     const YMatrix t = mBody.getTransform();
     const YVec3 p = t.translation();
     if (isOutsideTable(p, 2.0f * radius()))
-        deleteLater(lostBallDelay());
+        deleteLater(blockDeathDelay()); // a little later, like a block
 
     mMode->setMatrix(t.m);
     mMode->updateEffects(*this, dt);

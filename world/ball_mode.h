@@ -31,6 +31,7 @@ YBallModeId validBallMode(int id);
 class YBallMode : public YMeshInstanceRef, public YBallBumpEvent {
 public:
     static constexpr float BASE_SPEED = 10.0f; // every mode's base speed
+    static constexpr float BALL_RADIUS = 0.5f; // every mode's but the small ball's
 
     YBallMode(YBallModeId id, float radius);
     ~YBallMode() override;

@@ -10,10 +10,6 @@
 
 #include <algorithm>
 
-namespace {
-constexpr float BALL_RADIUS = 0.5f;
-}
-
 YVec3 blockCentre(const YBlock* block)
 {
     if (const auto* set = dynamic_cast<const YBlockSet*>(block)) {

@@ -5,10 +5,6 @@
 #include "world/block_set.h"
 #include "world/block_single.h"
 
-namespace {
-constexpr float BALL_RADIUS = 0.5f;
-}
-
 bool YBallModeDamage::bumpSingle(YBlockSingle* single, const YVec3& force, const YVec3&,
                                  const YVec3& position, const YVec3&, float)
 {

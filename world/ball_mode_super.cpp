@@ -9,10 +9,6 @@
 #include "world/block_single.h"
 #include "world/table.h"
 
-namespace {
-constexpr float BALL_RADIUS = 0.5f;
-}
-
 YVec3 randomBallDirection()
 {
     YVec3 d(sys::randUnit() - 0.5f, sys::randUnit() - 0.5f, sys::randUnit() - 0.5f);

@@ -62,5 +62,6 @@ YBlock* strikeRandomBlock(int seed, const YVec3& centre, float radius);
 // bonuses, sounds or scores), the particles and the racket's objects.
 void clearWorld();
 
-// The short delay of a block that is done for: 0.1375 to 0.1625 s.
+// The short delay of a block that is done for: 0.1375 to 0.1625 s. Balls
+// and bonuses that leave the playfield go after the same delay.
 float blockDeathDelay();

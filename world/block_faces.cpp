@@ -31,11 +31,6 @@ const float FACE_UV[4][2] = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
 // extent: enough to keep them behind the near faces of a blended neighbour.
 constexpr float BACK_FACE_INSET = 0.02f;
 
-YVec3 mul(const YVec3& a, const YVec3& b)
-{
-    return YVec3(a.x * b.x, a.y * b.y, a.z * b.z);
-}
-
 } // namespace
 
 void addBlockFace(const YVec3 corners[4], const YVec3& normal, YShader* shader, float crack,
@@ -84,7 +79,7 @@ void addBoxFaces(const YMatrix& world, const YVec3& centre, const YVec3& half, u
         YVec3 corners[4];
         for (int k = 0; k < 4; ++k)
             corners[k] = world.transformPoint(
-                centre + mul(gCubeCorners[gFaceCorners[face][k]], half) + inset);
+                centre + scaleEach(gCubeCorners[gFaceCorners[face][k]], half) + inset);
         addBlockFace(corners, world.transformVector(n), shader, crack, u2, v2);
     }
 }

@@ -60,6 +60,12 @@ extern const YVec3 gCubeCorners[8];
 extern const int gFaceCorners[6][4];
 extern const YVec3 gFaceNormals[6];
 
+// a times b axis by axis: a cube corner scaled by a box's half extents.
+inline YVec3 scaleEach(const YVec3& a, const YVec3& b)
+{
+    return YVec3(a.x * b.x, a.y * b.y, a.z * b.z);
+}
+
 // Appends a face quad; the texture coordinates run (0,1), (1,1), (1,0),
 // (0,0), the second set shifted by (u2, v2).
 void addBlockFace(const YVec3 corners[4], const YVec3& normal, YShader* shader, float crack,

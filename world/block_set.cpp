@@ -256,8 +256,6 @@ void YBlockSet::massStep()
             sum[a] += m * it->position[a];
     }
     mTotalMass = static_cast<float>(total);
-    mWeighted =
-        YVec3(static_cast<float>(sum[0]), static_cast<float>(sum[1]), static_cast<float>(sum[2]));
     if (!(total > 0.0))
         return;
 
@@ -303,7 +301,6 @@ YMatrix YBlockSet::getTransform() const
 void YBlockSet::setTransform(const YMatrix& frame)
 {
     mTransform = frame;
-    mFrameInverse = frame.inverseAffine();
     mBody.setTransform(frame * translation(mCentre));
 }
 

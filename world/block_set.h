@@ -99,7 +99,5 @@ private:
     std::vector<std::unique_ptr<YEdgeLink>> mLinks;
     float mTotalMass = 0.0f;
     float mAppliedMass = 0.0f;
-    YVec3 mCentre;   // centre of mass in set coordinates
-    YVec3 mWeighted; // mass-weighted sum of item positions
-    YMatrix mFrameInverse;
+    YVec3 mCentre; // centre of mass in set coordinates
 };

@@ -11,13 +11,12 @@
 void YBlockSet::update(float)
 {
     mTransform = getTransform();
-    mFrameInverse = mTransform.inverseAffine();
     emitFaces();
 }
 
 void YBlockSet::emitFaces()
 {
-    const YVec3 eye = mFrameInverse.transformPoint(gCamera().eye());
+    const YVec3 eye = mTransform.inverseAffine().transformPoint(gCamera().eye());
     const size_t half = 4 * mItems.size(); // half of all corners
     size_t inside = 0, outside = 0;
     bool decided = false;
@@ -40,9 +39,7 @@ void YBlockSet::emitFaces()
         if (decided)
             continue;
         for (const YVec3& c : gCubeCorners) {
-            YVec3 local = item.position + YVec3(c.x * item.shape->halfExtents.x,
-                                                c.y * item.shape->halfExtents.y,
-                                                c.z * item.shape->halfExtents.z);
+            YVec3 local = item.position + scaleEach(c, item.shape->halfExtents);
             if (isOutsideTable(mTransform.transformPoint(local), 0.0f))
                 ++outside;
             else

@@ -95,9 +95,7 @@ void YBlockSingle::update(float)
     if (!isScheduled()) {
         bool outside = true;
         for (int i = 0; i < 8 && outside; ++i) {
-            YVec3 corner(gCubeCorners[i].x * half.x, gCubeCorners[i].y * half.y,
-                         gCubeCorners[i].z * half.z);
-            outside = isOutsideTable(mTransform.transformPoint(corner), 0.0f);
+            outside = isOutsideTable(mTransform.transformPoint(scaleEach(gCubeCorners[i], half)), 0.0f);
         }
         if (outside)
             deleteLater(blockDeathDelay());

@@ -9,6 +9,7 @@
 #include "render/shader.h"
 #include "sound/named_sound.h"
 #include "world/ball_mode.h"
+#include "world/block.h"
 #include "world/bonus_types.h"
 #include "world/playfield.h"
 #include "world/racket.h"
@@ -22,12 +23,6 @@ YSpaceRacketVortex gSpaceRacketVortex;
 YSpaceRacketIn gSpaceRacketIn;
 
 namespace {
-
-// A bonus that left the playfield goes 0.1375..0.1625 s later.
-float lostBonusDelay()
-{
-    return 0.15f + sys::randUnit() * 0.025f - 0.0125f;
-}
 
 const float BURST_COLOR[4] = {1.0f, 0.7f, 0.2f, 1.0f};
 const float BURST_SPARK_END[4] = {0.7f, 0.0f, 0.0f, 1.0f};
@@ -126,7 +121,7 @@ void YBonus::update(float dt)
             caughtBy(p);
         deleteLater(0.0f);
     } else if (isOutsideTable(p, r)) {
-        deleteLater(lostBonusDelay());
+        deleteLater(blockDeathDelay()); // a little later, like a block
     }
 }
 

@@ -38,9 +38,11 @@ size_t randomIndex(size_t size)
 // opaque items first, see-through ones only when there are too few.
 void dealRandomBonuses(YBlockSet& set)
 {
+    // A negative count (more placed than the level holds) deals nothing of
+    // its own id and takes nothing from the others.
     long remaining = 0;
     for (int c : gBonusCounts)
-        remaining += c;
+        remaining += c > 0 ? c : 0;
     if (remaining == 0)
         return;
 

@@ -239,14 +239,13 @@ void YRacket::startLevel()
     yaw = 0.0f;
     {
         // The old level's objects go quietly, and the new blocks settle.
-        gWorldLive = false;
+        YWorldTearDown quiet;
         destroyRacketObjects();
         YPhysicsWorld& world = physics();
         for (int i = 0; i < LEVEL_SETTLE_STEPS; ++i)
             world.step(LEVEL_SETTLE_STEP);
         gParticles().clearParticles();
         gPopups.clearPopups();
-        gWorldLive = true;
     }
     // The menu run left the racket in the middle of the table.
     followTable();

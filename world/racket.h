@@ -110,8 +110,6 @@ public:
     void onBombLaunch();
     void onGrenadeLaunch();
 
-    // Where the floor's near barrier stands behind the racket.
-    float backOffset() const { return width + 0.5f; }
     // The racket's line on the table: half a racket width in from the near
     // edge of the playfield.
     void followTable();

@@ -14,11 +14,6 @@ namespace {
 constexpr float SPLINTER_MASS = 0.0125f; // of the block's
 constexpr float PUSH = 50.0f;
 
-YVec3 mul(const YVec3& a, const YVec3& b)
-{
-    return YVec3(a.x * b.x, a.y * b.y, a.z * b.z);
-}
-
 float spread()
 {
     return sys::randUnit() * 0.25f - 0.125f;
@@ -43,7 +38,7 @@ YSplinter::YSplinter(YBlockShape* shape, const YMatrix& transform, int octant,
                               (half.x * half.x + half.y * half.y) * mass / 12.0f};
     mBody.setMass(mass, inertia, true);
 
-    mOffset = mul(gCubeCorners[mOctant], half) * 0.5f;
+    mOffset = scaleEach(gCubeCorners[mOctant], half) * 0.5f;
     YMatrix at;
     setTransform(transform * at.makeTranslation(mOffset));
     if (body) {
@@ -89,7 +84,7 @@ void YSplinter::update(float dt)
     YVec3 corners[8];
     for (int i = 0; i < 8; ++i) {
         YVec3 c = own + (gCubeCorners[i] - own) * (mFractions[i] * r);
-        corners[i] = mTransform.transformPoint(mul(c, half) - mOffset);
+        corners[i] = mTransform.transformPoint(scaleEach(c, half) - mOffset);
     }
     // The three faces at its own corner are the block's outside; the other
     // three are broken inside.

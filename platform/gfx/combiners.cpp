@@ -283,7 +283,6 @@ Combine buildCombine(uint32_t op, Input a1, Input a2, bool alpha, bool hasModula
         c.scale = scale;
         return c;
     };
-    std::string name = kOpNames[op];
     switch (op) {
     case SELECTARG1: return two(GL_REPLACE, 1);
     case SELECTARG2: {
@@ -314,7 +313,7 @@ Combine buildCombine(uint32_t op, Input a1, Input a2, bool alpha, bool hasModula
     case MODULATEINVCOLOR_ADDALPHA: return modulateAdd(complement(a1), alphaOf(a1), a2);
     case BUMPENVMAP:
     case BUMPENVMAPLUMINANCE: {
-        note("stage op " + name + " has no GL equivalent: the stage passes its input on");
+        note(std::string("stage op ") + kOpNames[op] + " has no GL equivalent: the stage passes its input on");
         Combine c;
         c.mode = GL_REPLACE;
         c.in[0] = current;

@@ -1,6 +1,7 @@
 #include "platform/snd/stream_buffer.h"
 
 #include "platform/snd/al_device.h"
+#include "platform/snd/al_objects.h"
 
 #include <algorithm>
 #include <cstring>
@@ -20,14 +21,11 @@ std::unique_ptr<StreamBuffer> StreamBuffer::create(Device& device, const Format&
     uint32_t half = static_cast<uint32_t>(2 * format.blockAlign());
     if (size < half || size % half != 0 || size > 0x40000000u)
         return nullptr;
-    alGetError();
     ALuint source = 0;
-    alGenSources(1, &source);
-    if (alGetError() != AL_NO_ERROR)
+    if (!makeAlSource(source))
         return nullptr;
     ALuint buffers[QUEUE_LENGTH] = {};
-    alGenBuffers(QUEUE_LENGTH, buffers);
-    if (alGetError() != AL_NO_ERROR) {
+    if (!makeAlBuffers(QUEUE_LENGTH, buffers)) {
         alDeleteSources(1, &source);
         return nullptr;
     }

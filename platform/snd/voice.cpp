@@ -1,6 +1,7 @@
 #include "platform/snd/voice.h"
 
 #include "platform/snd/al_device.h"
+#include "platform/snd/al_objects.h"
 
 #include <algorithm>
 
@@ -24,10 +25,8 @@ std::unique_ptr<Buffer> Buffer::create(Device& device, const Format& format, con
     bytes -= bytes % static_cast<size_t>(format.blockAlign());
     if (bytes == 0 || bytes > 0x7FFFFFFF)
         return nullptr;
-    alGetError();
     ALuint name = 0;
-    alGenBuffers(1, &name);
-    if (alGetError() != AL_NO_ERROR)
+    if (!makeAlBuffers(1, &name))
         return nullptr;
     alBufferData(name, alf, data, static_cast<ALsizei>(bytes), format.sampleRate);
     if (alGetError() != AL_NO_ERROR) {
@@ -65,10 +64,8 @@ std::unique_ptr<Voice> Voice::create(Device& device, Buffer& buffer)
 {
     if (!buffer.mDevice)
         return nullptr;
-    alGetError();
     ALuint source = 0;
-    alGenSources(1, &source);
-    if (alGetError() != AL_NO_ERROR)
+    if (!makeAlSource(source))
         return nullptr;
     alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer.mName));
     alSourcef(source, AL_REFERENCE_DISTANCE, 1.0f);

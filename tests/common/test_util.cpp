@@ -73,4 +73,15 @@ void keepShot(const std::string& path)
 
 std::string logText() { return readText(workDir() + "/log.txt"); }
 
+bool logHas(const std::string& text, size_t from) { return logText().find(text, from) != std::string::npos; }
+
+size_t logCount(const std::string& text, size_t from)
+{
+    const std::string log = logText();
+    size_t n = 0;
+    for (size_t at = log.find(text, from); at != std::string::npos; at = log.find(text, at + 1))
+        ++n;
+    return n;
+}
+
 } // namespace testutil

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <string>
 
 namespace testutil {
@@ -13,6 +14,10 @@ std::string readText(const std::string& path);
 
 // Text of the process's log file.
 std::string logText();
+// Whether the log holds text after its first `from` characters, and how
+// many times.
+bool logHas(const std::string& text, size_t from = 0);
+size_t logCount(const std::string& text, size_t from = 0);
 
 // Copies a file or a whole folder of the build's game folder (generated
 // and hand-written content) into the test's working folder. False when it

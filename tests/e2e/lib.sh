@@ -75,7 +75,7 @@ press() {
 # wait_window <pid>: the X window id of the game started as pid.
 wait_window() {
   local pid="$1" id=""
-  for _ in $(seq 200); do
+  for _ in $(seq 600); do
     id="$(xdotool search --all --onlyvisible --pid "$pid" --name '^Tarvelin$' 2>/dev/null | head -n1)"
     [ -n "$id" ] && { echo "$id"; return 0; }
     kill -0 "$pid" 2>/dev/null || fail "the game ended before its window appeared"

@@ -12,10 +12,17 @@ grep -q 'fullscreen="0"' "$game/config.yml" || fail "default config.yml is not w
 "$game/tarvelin" &
 pid=$!
 PIDS+=($pid)
-sleep 1.5
+# The system's SIGTERM becomes a close request once the video system is up,
+# which the log shows by the line after it; a busy machine may take a while.
+for _ in $(seq 600); do
+  grep -q "^Initialization...$" "$game/log.txt" 2>/dev/null && break
+  kill -0 $pid 2>/dev/null || fail "the game ended early"
+  sleep 0.05
+done
+sleep 0.5
 kill -0 $pid 2>/dev/null || fail "the game ended early"
 kill -TERM $pid
-wait_exit $pid 10
+wait_exit $pid 60
 rc=$?
 [ $rc -eq 0 ] || fail "the game returned $rc"
 grep -q "^Initialization...$" "$game/log.txt" || fail "no Initialization line"

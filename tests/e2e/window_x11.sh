@@ -25,12 +25,12 @@ PIDS+=($second)
 win2="$(wait_window $second)"
 
 press "$win2" F10
-wait_exit $second 10
+wait_exit $second 30
 rc=$?
 [ $rc -eq 0 ] || fail "the second copy returned $rc"
 
 press "$win" F10
-wait_exit $first 10
+wait_exit $first 30
 rc=$?
 [ $rc -eq 0 ] || fail "the game returned $rc"
 

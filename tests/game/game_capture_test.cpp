@@ -4,6 +4,7 @@
 
 #include "platform/img/image.h"
 #include "render/render.h"
+#include "tests/common/render_util.h"
 #include "world/ball.h"
 #include "world/bonus.h"
 #include "world/racket.h"
@@ -56,11 +57,7 @@ TEST_F(GameCapture, MidPlayWithFallingBonusesAndAFireBall)
     }
     ASSERT_GE(gLiveBonuses().size(), 2u) << "no bonus fell in " << frames << " frames";
 
-    ASSERT_TRUE(gRender->beginCapture(320, 240));
-    frame();
-    ASSERT_TRUE(gRender->saveCapture("play.bmp"));
-    gRender->endCapture();
-    testutil::keepShot("play.bmp");
+    ASSERT_TRUE(testutil::captureShot(*gRender, 320, 240, "play.bmp", [&] { frame(); }));
 
     img::Image shot;
     std::string error;

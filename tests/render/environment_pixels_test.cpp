@@ -4,13 +4,13 @@
 #include "render/environment.h"
 
 #include "platform/img/image.h"
-#include "platform/sys/files.h"
 #include "platform/wnd/window.h"
 #include "render/camera.h"
 #include "render/render_d3d.h"
-#include "render/resource.h"
 #include "render/shader.h"
+#include "tests/common/render_util.h"
 #include "tests/common/test_util.h"
+#include "tests/render/render_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -25,15 +25,6 @@
 namespace {
 
 constexpr int SIZE = 128;
-
-bool copyFromGame(const std::string& path)
-{
-    std::string data;
-    if (!sys::readFile(std::string(TARVELIN_GAME_DIR) + "/" + path, data))
-        return false;
-    testutil::writeText(path, data);
-    return true;
-}
 
 // How far two columns differ in colour (per channel, 0..255): the mean over
 // blocks of eight rows of the difference of the blocks' mean colours, so
@@ -60,33 +51,20 @@ protected:
     void SetUp() override
     {
         std::string error;
-        wnd::WindowDesc desc;
-        desc.title = "Tarvelin";
-        desc.width = SIZE;
-        desc.height = SIZE;
-        window = wnd::Window::create(desc, &error);
-        ASSERT_TRUE(window) << error;
-        render = std::make_unique<Render_D3D>();
-        std::vector<YDisplayMode> modes;
-        render->enumerateModes(modes);
-        ASSERT_TRUE(render->createDevice(*window, false, -1));
+        ASSERT_TRUE(testutil::openOffscreen(SIZE, SIZE, window, render, &error)) << error;
         saved = gCamera().view();
 
-        ASSERT_TRUE(copyFromGame("data/shaders_env.yml")) << "build the game content first";
+        ASSERT_TRUE(testutil::copyFromGame("data/shaders_env.yml")) << "build the game content first";
         for (const char* name : {"dusk", "nebula"})
             for (const YEnvironmentFaceFrame& face : ENVIRONMENT_FACES)
-                ASSERT_TRUE(copyFromGame(std::string("env/") + name + "/" + face.name + ".jpg"))
+                ASSERT_TRUE(testutil::copyFromGame(std::string("env/") + name + "/" + face.name + ".jpg"))
                     << "run gen_textures first";
         loadShaders("data\\shaders_env.yml");
         environment = std::make_unique<YEnvironment>();
     }
     void TearDown() override
     {
-        environment.reset();
-        clearShaders();
-        for (YRenderResource* r : std::vector<YRenderResource*>(gRenderResources()))
-            delete r;
-        gCamera().setTransform(saved);
+        rendertest::releaseEnvironment(environment, saved);
         render.reset();
         window.reset();
     }
@@ -109,14 +87,10 @@ protected:
         gCamera().setTransform(view);
 
         img::Image shot;
-        if (!render->beginCapture(SIZE, SIZE))
-            return shot;
-        render->beginFrame(true);
-        render->setPerspective(90.0f, 1.0f, 0.1f, 2.0f);
-        environment->draw();
-        render->endFrame();
-        bool ok = render->saveCapture(file.c_str());
-        render->endCapture();
+        const bool ok = testutil::captureFrame(*render, SIZE, SIZE, file, [&] {
+            render->setPerspective(90.0f, 1.0f, 0.1f, 2.0f);
+            environment->draw();
+        });
         std::string error;
         if (ok)
             img::loadImage(file, shot, &error);
@@ -149,7 +123,6 @@ TEST_F(EnvironmentPixels, TwelveEdgesOfBothEnvironmentsShowNoSeam)
                     std::string file = std::string("edge_") + name + "_" + std::to_string(edge) + ".bmp";
                     img::Image shot = look(middle, along, file);
                     ASSERT_EQ(SIZE, shot.width) << file;
-                    testutil::keepShot(file);
                     // Something was drawn: the cube is around the eye even
                     // though the eye is far from the origin.
                     std::set<uint32_t> colours;

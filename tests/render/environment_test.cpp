@@ -8,6 +8,7 @@
 #include "render/resource.h"
 #include "render/shader.h"
 #include "tests/common/test_util.h"
+#include "tests/render/render_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -41,21 +42,17 @@ std::vector<float> numbersAfter(const std::string& line, const std::string& pref
     return out;
 }
 
-class EnvironmentTest : public ::testing::Test {
+class EnvironmentTest : public rendertest::LoggedTest {
 protected:
     void SetUp() override
     {
         render = std::make_unique<YRecordingRender>(4);
         saved = gCamera().view();
-        logStart = testutil::logText().size();
+        markLog();
     }
     void TearDown() override
     {
-        environment.reset();
-        clearShaders();
-        for (YRenderResource* r : std::vector<YRenderResource*>(gRenderResources()))
-            delete r;
-        gCamera().setTransform(saved);
+        rendertest::releaseEnvironment(environment, saved);
         render.reset();
     }
 
@@ -81,12 +78,9 @@ protected:
         return s->stages[0]->texture->name;
     }
 
-    bool logHas(const std::string& text) const { return testutil::logText().find(text, logStart) != std::string::npos; }
-
     std::unique_ptr<YRecordingRender> render;
     std::unique_ptr<YEnvironment> environment;
     YMatrix saved;
-    size_t logStart = 0;
 };
 
 } // namespace

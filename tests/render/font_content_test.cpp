@@ -10,6 +10,7 @@
 #include "render/render_d3d.h"
 #include "render/resource.h"
 #include "render/shader.h"
+#include "tests/common/render_util.h"
 #include "tests/common/test_util.h"
 
 #include <gtest/gtest.h>
@@ -71,10 +72,7 @@ protected:
         sys::changeDirectory(testDir);
         clearFonts();
         clearShaders();
-        for (YRenderResource* r : std::vector<YRenderResource*>(gRenderResources())) {
-            if (std::find(resourcesBefore.begin(), resourcesBefore.end(), r) == resourcesBefore.end())
-                delete r;
-        }
+        testutil::deleteRenderResourcesSince(resourcesBefore);
         render.reset();
         window.reset();
     }
@@ -171,17 +169,9 @@ TEST_F(FontContentTest, GameFontsLoadThroughTheFontListWithoutErrors)
 
 TEST_F(FontContentTest, TextDrawnOnTheDeviceStandsUprightOnItsLine)
 {
-    wnd::WindowDesc desc;
-    desc.title = "Tarvelin";
-    desc.width = 128;
-    desc.height = 128;
     std::string error;
-    window = wnd::Window::create(desc, &error);
-    ASSERT_TRUE(window) << error;
-    auto device = std::make_unique<Render_D3D>();
-    std::vector<YDisplayMode> modes;
-    device->enumerateModes(modes);
-    ASSERT_TRUE(device->createDevice(*window, false, -1));
+    std::unique_ptr<Render_D3D> device;
+    ASSERT_TRUE(testutil::openOffscreen(128, 128, window, device, &error)) << error;
     render = std::move(device);
     loadGameFonts();
     EXPECT_EQ("", fontProblems(newLog()));
@@ -190,15 +180,11 @@ TEST_F(FontContentTest, TextDrawnOnTheDeviceStandsUprightOnItsLine)
     for (const char* name : GAME_FONTS) {
         SCOPED_TRACE(name);
         // An "L" in a line cell from y = 16 to 112.
-        ASSERT_TRUE(render->beginCapture(128, 128));
-        render->beginFrame(true);
-        render->setOrtho2D(0, 0, 128, 128);
-        EXPECT_GT(findFont(name)->drawText(40, 112, 96, "L"), 30.0f);
-        render->endFrame();
         std::string shot = std::string("text_") + name + ".bmp";
-        ASSERT_TRUE(render->saveCapture(shot.c_str()));
-        render->endCapture();
-        testutil::keepShot(shot);
+        ASSERT_TRUE(testutil::captureFrame(*render, 128, 128, shot, [&] {
+            render->setOrtho2D(0, 0, 128, 128);
+            EXPECT_GT(findFont(name)->drawText(40, 112, 96, "L"), 30.0f);
+        }));
 
         img::Image image;
         ASSERT_TRUE(img::loadImage(shot, image, &error)) << error;

@@ -2,9 +2,9 @@
 
 #include "platform/sys/files.h"
 #include "render/recording_render.h"
-#include "render/resource.h"
 #include "render/shader.h"
 #include "tests/common/test_util.h"
+#include "tests/render/render_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -35,32 +35,13 @@ std::string fontBytes()
     return data;
 }
 
-class FontTest : public ::testing::Test {
+class FontTest : public rendertest::RecordingRenderTest {
 protected:
-    void SetUp() override
-    {
-        render = std::make_unique<YRecordingRender>(4);
-        resourcesBefore = gRenderResources();
-        logStart = testutil::logText().size();
-    }
-
     void TearDown() override
     {
         clearFonts();
-        clearShaders();
-        for (YRenderResource* r : std::vector<YRenderResource*>(gRenderResources())) {
-            if (std::find(resourcesBefore.begin(), resourcesBefore.end(), r) == resourcesBefore.end())
-                delete r;
-        }
-        render.reset();
+        RecordingRenderTest::TearDown();
     }
-
-    std::string newLog() const { return testutil::logText().substr(logStart); }
-    bool logHas(const std::string& text) const { return newLog().find(text) != std::string::npos; }
-
-    std::unique_ptr<YRecordingRender> render;
-    std::vector<YRenderResource*> resourcesBefore;
-    size_t logStart = 0;
 };
 
 } // namespace

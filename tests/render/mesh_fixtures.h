@@ -1,9 +1,13 @@
 #pragma once
-// Mesh text fixtures shared by the mesh tests.
+// Mesh text fixtures and the base of the fixtures shared by the mesh tests.
+#include "platform/sys/paths.h"
 #include "render/mesh.h"
+#include "render/recording_render.h"
+#include "tests/render/render_fixture.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -70,5 +74,26 @@ inline YMesh* buildMesh(const std::string& text, const std::string& name = "test
     mesh->restore();
     return mesh;
 }
+
+// A recording renderer of 4 stages and the log; every mesh is forgotten
+// after the test.
+class MeshRegistryTest : public rendertest::LoggedTest {
+protected:
+    void SetUp() override
+    {
+        render = std::make_unique<YRecordingRender>(4);
+        openLog();
+    }
+
+    void TearDown() override
+    {
+        clearMeshes();
+        render.reset();
+    }
+
+    static bool fileExists(const std::string& path) { return sys::pathKind(path) == sys::PathKind::File; }
+
+    std::unique_ptr<YRecordingRender> render;
+};
 
 } // namespace meshfix

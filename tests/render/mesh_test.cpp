@@ -22,48 +22,14 @@ using meshfix::Face;
 
 namespace {
 
-class MeshTest : public ::testing::Test {
+class MeshTest : public meshfix::MeshRegistryTest {
 protected:
-    void SetUp() override
-    {
-        render = std::make_unique<YRecordingRender>(4);
-        // Open the log here: a death test's child would otherwise open (and
-        // empty) it for itself.
-        YLog::open();
-        logStart = testutil::logText().size();
-    }
-
-    void TearDown() override
-    {
-        clearMeshes();
-        render.reset();
-    }
-
-    bool logHas(const std::string& text) const
-    {
-        return testutil::logText().find(text, logStart) != std::string::npos;
-    }
-
-    size_t logCount(const std::string& text) const
-    {
-        std::string log = testutil::logText();
-        size_t n = 0;
-        for (size_t at = log.find(text, logStart); at != std::string::npos; at = log.find(text, at + 1))
-            ++n;
-        return n;
-    }
-
-    static bool fileExists(const std::string& path) { return sys::pathKind(path) == sys::PathKind::File; }
-
     // A later run: the registry forgets every mesh.
     static YMesh* loadAfresh(const std::string& name)
     {
         clearMeshes();
         return getMesh(name);
     }
-
-    std::unique_ptr<YRecordingRender> render;
-    size_t logStart = 0;
 };
 
 template <typename T>

@@ -8,6 +8,7 @@
 #include "render/render_d3d.h"
 #include "render/resource.h"
 #include "render/shader.h"
+#include "tests/common/render_util.h"
 #include "tests/common/test_util.h"
 
 #include <gtest/gtest.h>
@@ -55,16 +56,7 @@ protected:
     void SetUp() override
     {
         std::string error;
-        wnd::WindowDesc desc;
-        desc.title = "Tarvelin";
-        desc.width = 128;
-        desc.height = 128;
-        window = wnd::Window::create(desc, &error);
-        ASSERT_TRUE(window) << error;
-        render = std::make_unique<Render_D3D>();
-        std::vector<YDisplayMode> modes;
-        render->enumerateModes(modes);
-        ASSERT_TRUE(render->createDevice(*window, false, -1));
+        ASSERT_TRUE(testutil::openOffscreen(128, 128, window, render, &error)) << error;
 
         img::Image texture(4, 4);
         for (int i = 0; i < 16; ++i) {
@@ -81,8 +73,7 @@ protected:
     void TearDown() override
     {
         clearShaders();
-        for (YRenderResource* r : std::vector<YRenderResource*>(gRenderResources()))
-            delete r;
+        testutil::deleteRenderResources();
         render.reset();
         window.reset();
     }
@@ -90,21 +81,18 @@ protected:
     // Draws the scene into a 128 x 128 capture and saves it.
     bool capture(const char* file)
     {
-        if (!render->beginCapture(128, 128))
-            return false;
-        const float down[3] = {0, 0, -1}; // straight onto the quad
-        gCamera().setTransform(YMatrix());
-        gCamera().setLightDirection(down);
-        render->beginFrame(true);
-        render->setOrtho2D(0, 0, 128, 128);
-        render->setShader(getShader("backdrop"), true);
-        quad(*render, 0, 0, 128, 64); // blue over the top half
-        render->setShader(getShader("scene"), true);
-        quad(*render, 32, 32, 96, 96); // lit, textured, half transparent
-        render->endFrame();
-        bool saved = render->saveCapture(file);
-        render->endCapture();
-        return saved;
+        return testutil::captureShot(*render, 128, 128, file, [&] {
+            const float down[3] = {0, 0, -1}; // straight onto the quad
+            gCamera().setTransform(YMatrix());
+            gCamera().setLightDirection(down);
+            render->beginFrame(true);
+            render->setOrtho2D(0, 0, 128, 128);
+            render->setShader(getShader("backdrop"), true);
+            quad(*render, 0, 0, 128, 64); // blue over the top half
+            render->setShader(getShader("scene"), true);
+            quad(*render, 32, 32, 96, 96); // lit, textured, half transparent
+            render->endFrame();
+        });
     }
 
     void expectPixel(const img::Image& image, int x, int y, int r, int g, int b)
@@ -139,7 +127,6 @@ protected:
 TEST_F(RenderDevice, CapturedSceneMatchesItsPixels)
 {
     ASSERT_TRUE(capture("scene_capture.bmp"));
-    testutil::keepShot("scene_capture.bmp");
     expectScene("scene_capture.bmp");
     // Without a capture there is nothing to save.
     EXPECT_FALSE(render->saveCapture("none.bmp"));
@@ -172,4 +159,27 @@ TEST_F(RenderDevice, MissingTextureFileIsLoggedAndDrawsWithout)
     EXPECT_FALSE(missing->deviceTexture);
     EXPECT_NE(std::string::npos, testutil::logText().find("Load texture textures\\nothing.png, failed"));
     EXPECT_EQ(missing, getTexture("textures\\nothing.png")); // asked once, kept
+}
+
+TEST_F(RenderDevice, FilteredTextureComesBackAfterAnEarlierResourceWentAway)
+{
+    struct Halve : YColorFilter {
+        YVec4 filter(const YVec4& c) const override { return YVec4(c.x * 0.5f, c.y * 0.5f, c.z * 0.5f, c.w); }
+    };
+    YTexture* earlier = new YTexture();
+    earlier->load("textures\\nothing.png");
+    YTexture* source = new YTexture();
+    source->load("tex.bmp");
+    auto* filtered = new YFilterTexture(source, new Halve());
+    filtered->restore();
+    ASSERT_TRUE(filtered->deviceTexture);
+
+    // Removing a resource made before both must not put the filtered
+    // texture ahead of its source: restoring everything makes it again
+    // from the reloaded source.
+    delete earlier;
+    invalidateRenderResources(YRK_ALL);
+    restoreRenderResources(YRK_ALL);
+    EXPECT_TRUE(source->deviceTexture);
+    EXPECT_TRUE(filtered->deviceTexture);
 }

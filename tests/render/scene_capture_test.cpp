@@ -2,7 +2,6 @@
 // environment cube, a lit ball mesh, particles, a line of text and the
 // console half open, captured to BMP.
 #include "platform/img/image.h"
-#include "platform/wnd/window.h"
 #include "render/camera.h"
 #include "render/console.h"
 #include "render/draw_queue.h"
@@ -12,8 +11,8 @@
 #include "render/mesh_draw.h"
 #include "render/particles.h"
 #include "render/render_d3d.h"
-#include "render/resource.h"
 #include "render/shader.h"
+#include "tests/common/render_util.h"
 #include "tests/common/test_util.h"
 
 #include <gtest/gtest.h>
@@ -60,55 +59,46 @@ TEST(SceneCapture, EnvironmentBallParticlesTextAndConsole)
         ASSERT_TRUE(testutil::copyFromGame(folder)) << "build the game content first: " << folder;
     testutil::writeText("scene.yml", SCENE_SHADERS);
 
-    wnd::WindowDesc desc;
-    desc.title = "Tarvelin";
-    desc.width = 256;
-    desc.height = 256;
     std::string error;
-    std::unique_ptr<wnd::Window> window = wnd::Window::create(desc, &error);
-    ASSERT_TRUE(window) << error;
-    {
-        Render_D3D render;
-        std::vector<YDisplayMode> modes;
-        render.enumerateModes(modes);
-        ASSERT_TRUE(render.createDevice(*window, false, -1));
-        loadFonts("data\\fonts.yml");
-        loadShaders("data\\shaders.yml");
-        loadShaders("data\\shaders_env.yml");
-        loadShaders("scene.yml");
-        gEnvironment().load("");
+    testutil::OffscreenDevice offscreen;
+    ASSERT_TRUE(offscreen.open(256, 256, &error)) << error;
+    Render_D3D& render = *offscreen.render;
+    loadFonts("data\\fonts.yml");
+    loadShaders("data\\shaders.yml");
+    loadShaders("data\\shaders_env.yml");
+    loadShaders("scene.yml");
+    gEnvironment().load("");
 
-        YMesh* mesh = getMesh("mesh\\ball2.mes");
-        ASSERT_FALSE(mesh->subsets.empty());
-        auto ball = std::make_unique<YMeshInstance>(mesh, 2.0f);
-        ball->shaders.push_back(getShader("test_ball"));
+    YMesh* mesh = getMesh("mesh\\ball2.mes");
+    ASSERT_FALSE(mesh->subsets.empty());
+    auto ball = std::make_unique<YMeshInstance>(mesh, 2.0f);
+    ball->shaders.push_back(getShader("test_ball"));
 
-        NoCommands commands;
-        YConsole console(&commands);
-        console.print("Tarvelin console");
-        console.print("> help");
-        console.setHeight(300.0f); // half of the 600-unit screen
+    NoCommands commands;
+    YConsole console(&commands);
+    console.print("Tarvelin console");
+    console.print("> help");
+    console.setHeight(300.0f); // half of the 600-unit screen
 
-        // Looking at the ball from the near side of the table, a little above.
-        YMatrix tilt, back;
-        tilt.makeRotationX(-70.0f);
-        back.makeTranslation(YVec3(0, 0, -5));
-        gCamera().setTransform(back * tilt);
-        YVec3 light(-0.1f, 0.2f, -0.3f); // the camera's own default light
-        light.normalize();
-        gCamera().setLightDirection(&light.x);
+    // Looking at the ball from the near side of the table, a little above.
+    YMatrix tilt, back;
+    tilt.makeRotationX(-70.0f);
+    back.makeTranslation(YVec3(0, 0, -5));
+    gCamera().setTransform(back * tilt);
+    YVec3 light(-0.1f, 0.2f, -0.3f); // the camera's own default light
+    light.normalize();
+    gCamera().setLightDirection(&light.x);
 
-        for (int i = 0; i < 12; ++i) {
-            float pos[3] = {-1.5f + 0.25f * i, -0.5f, 1.2f + 0.08f * (i % 4)};
-            float vel[3] = {0, 0, 0};
-            float c0[4] = {1.0f, 0.7f, 0.2f, 1.0f};
-            float c1[4] = {1.0f, 0.2f, 0.0f, 0.0f};
-            gParticles().emit(2.0f, 0.35f, 0.1f, pos, vel, -1.0f, nullptr, getShader("test_spark"), c0, c1);
-        }
-        gParticles().update(0.1f);
+    for (int i = 0; i < 12; ++i) {
+        float pos[3] = {-1.5f + 0.25f * i, -0.5f, 1.2f + 0.08f * (i % 4)};
+        float vel[3] = {0, 0, 0};
+        float c0[4] = {1.0f, 0.7f, 0.2f, 1.0f};
+        float c1[4] = {1.0f, 0.2f, 0.0f, 0.0f};
+        gParticles().emit(2.0f, 0.35f, 0.1f, pos, vel, -1.0f, nullptr, getShader("test_spark"), c0, c1);
+    }
+    gParticles().update(0.1f);
 
-        ASSERT_TRUE(render.beginCapture(256, 256));
-        render.beginFrame(true);
+    ASSERT_TRUE(testutil::captureFrame(render, 256, 256, "scene.bmp", [&] {
         render.setPerspective(gCamera().fov(), 1.0f, 0.5f, 100.0f);
         gEnvironment().draw();
         drawMeshDraws();
@@ -118,28 +108,22 @@ TEST(SceneCapture, EnvironmentBallParticlesTextAndConsole)
         const float white[4] = {1, 1, 1, 1};
         getFont("sysfont")->drawText(20, 580, 28, "Score 12345", white);
         console.draw();
-        render.endFrame();
-        ASSERT_TRUE(render.saveCapture("scene.bmp"));
-        render.endCapture();
-        testutil::keepShot("scene.bmp");
+    }));
 
-        img::Image shot;
-        ASSERT_TRUE(img::loadImage("scene.bmp", shot, &error)) << error;
-        // The ball in the middle is lit; the console covers the top half.
-        EXPECT_GT(brightness(shot.texel(128, 180)), 120);
-        // The environment shows behind everything: no pixel of the lower
-        // corners is left at the cleared black.
-        EXPECT_GT(brightness(shot.texel(4, 250)) + brightness(shot.texel(250, 250)), 30);
-        EXPECT_EQ(std::string::npos, testutil::logText().find("failed", logStart));
+    img::Image shot;
+    ASSERT_TRUE(img::loadImage("scene.bmp", shot, &error)) << error;
+    // The ball in the middle is lit; the console covers the top half.
+    EXPECT_GT(brightness(shot.texel(128, 180)), 120);
+    // The environment shows behind everything: no pixel of the lower
+    // corners is left at the cleared black.
+    EXPECT_GT(brightness(shot.texel(4, 250)) + brightness(shot.texel(250, 250)), 30);
+    EXPECT_EQ(std::string::npos, testutil::logText().find("failed", logStart));
 
-        gParticles().clearParticles();
-        drawBackToFront();
-        ball.reset();
-        clearShaders();
-        clearMeshes();
-        clearFonts();
-        for (YRenderResource* r : std::vector<YRenderResource*>(gRenderResources()))
-            delete r;
-    }
-    window.reset();
+    gParticles().clearParticles();
+    drawBackToFront();
+    ball.reset();
+    clearShaders();
+    clearMeshes();
+    clearFonts();
+    testutil::deleteRenderResources();
 }

@@ -3,6 +3,7 @@
 #include "render/recording_render.h"
 #include "render/resource.h"
 #include "tests/common/test_util.h"
+#include "tests/render/render_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -25,37 +26,13 @@ bool allFinite(const YMatrix& m)
     return std::all_of(m.m, m.m + 16, [](float f) { return std::isfinite(f); });
 }
 
-// A recording renderer with 4 stages; every shader and every texture a test
-// makes is deleted after it, and the log is read from where the test began.
-class ShaderTest : public ::testing::Test {
+// Shader files written and loaded by the test, on the recording renderer.
+class ShaderTest : public rendertest::RecordingRenderTest {
 protected:
-    void SetUp() override
-    {
-        render = std::make_unique<YRecordingRender>(4);
-        resourcesBefore = gRenderResources();
-        logStart = testutil::logText().size();
-    }
-
-    void TearDown() override
-    {
-        clearShaders();
-        std::vector<YRenderResource*> now = gRenderResources();
-        for (YRenderResource* r : now) {
-            if (std::find(resourcesBefore.begin(), resourcesBefore.end(), r) == resourcesBefore.end())
-                delete r;
-        }
-        render.reset();
-    }
-
     void load(const std::string& file, const std::string& text)
     {
         testutil::writeText(file, text);
         loadShaders(file.c_str());
-    }
-
-    bool logHas(const std::string& text) const
-    {
-        return testutil::logText().find(text, logStart) != std::string::npos;
     }
 
     YShader* shader(const char* name)
@@ -64,10 +41,6 @@ protected:
         EXPECT_NE(nullptr, s) << name;
         return s;
     }
-
-    std::unique_ptr<YRecordingRender> render;
-    std::vector<YRenderResource*> resourcesBefore;
-    size_t logStart = 0;
 };
 
 class ShaderRenderTest : public ShaderTest {};

@@ -6,16 +6,15 @@
 #include "platform/img/image.h"
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
-#include "platform/wnd/window.h"
 #include "render/camera.h"
 #include "render/mesh.h"
 #include "render/mesh_draw.h"
 #include "render/recording_render.h"
 #include "render/render_d3d.h"
-#include "render/resource.h"
 #include "render/shader.h"
 #include "render/skel_instance.h"
 #include "render/skel_mesh.h"
+#include "tests/common/render_util.h"
 #include "tests/common/test_util.h"
 #include "world/hero_clips.h"
 
@@ -218,99 +217,84 @@ TEST(HeroCapture, PosedHeroesOnTheRealRenderer)
     ASSERT_TRUE(testutil::copyFromGame("mesh"));
     testutil::writeText("hero.yml", heroShaders());
 
-    wnd::WindowDesc desc;
-    desc.title = "Tarvelin";
-    desc.width = 512;
-    desc.height = 256;
     std::string error;
-    std::unique_ptr<wnd::Window> window = wnd::Window::create(desc, &error);
-    ASSERT_TRUE(window) << error;
-    {
-        Render_D3D render;
-        std::vector<YDisplayMode> modes;
-        render.enumerateModes(modes);
-        ASSERT_TRUE(render.createDevice(*window, false, -1));
-        loadShaders("hero.yml");
-        YSkelMesh* mesh = getSkelMesh(HERO);
-        ASSERT_EQ(static_cast<size_t>(hero::KEY_COUNT), mesh->keys.size());
+    testutil::OffscreenDevice offscreen;
+    ASSERT_TRUE(offscreen.open(512, 256, &error)) << error;
+    Render_D3D& render = *offscreen.render;
+    loadShaders("hero.yml");
+    YSkelMesh* mesh = getSkelMesh(HERO);
+    ASSERT_EQ(static_cast<size_t>(hero::KEY_COUNT), mesh->keys.size());
 
-        const Shot shots[] = {
-            {hero::CLIP_HOLD, 0, "mesh\\ball2.mes", hero::ATTACH_BALL},
-            {hero::CLIP_RUN, 1, nullptr, 0},
-            {hero::CLIP_DEATH, 4, nullptr, 0},
-            {hero::CLIP_PIPE, 0, "mesh\\pipe.mes", hero::ATTACH_PIPE},
-            {hero::CLIP_BOOMERANG_THROW, 1, "mesh\\boomer.mes", hero::ATTACH_BOOMERANG},
-        };
-        std::vector<std::unique_ptr<YSkelMeshInstance>> heroes;
-        std::vector<std::unique_ptr<YMeshInstance>> held(5);
-        for (const Shot& s : shots) {
-            auto h = std::make_unique<YSkelMeshInstance>(mesh);
-            h->shaders = {getShader("test_clothes"), getShader("test_dark"), getShader("test_gloves"),
-                          getShader("test_skin")};
-            h->setPoseFromClip(hero::CLIPS[s.clip].firstKey + s.key, true);
-            if (s.heldMesh) {
-                held[heroes.size()] = std::make_unique<YMeshInstance>(getMesh(s.heldMesh), 1.0f);
-                held[heroes.size()]->shaders = {getShader("test_thing")};
-            }
-            heroes.push_back(std::move(h));
+    const Shot shots[] = {
+        {hero::CLIP_HOLD, 0, "mesh\\ball2.mes", hero::ATTACH_BALL},
+        {hero::CLIP_RUN, 1, nullptr, 0},
+        {hero::CLIP_DEATH, 4, nullptr, 0},
+        {hero::CLIP_PIPE, 0, "mesh\\pipe.mes", hero::ATTACH_PIPE},
+        {hero::CLIP_BOOMERANG_THROW, 1, "mesh\\boomer.mes", hero::ATTACH_BOOMERANG},
+    };
+    std::vector<std::unique_ptr<YSkelMeshInstance>> heroes;
+    std::vector<std::unique_ptr<YMeshInstance>> held(5);
+    for (const Shot& s : shots) {
+        auto h = std::make_unique<YSkelMeshInstance>(mesh);
+        h->shaders = {getShader("test_clothes"), getShader("test_dark"), getShader("test_gloves"),
+                      getShader("test_skin")};
+        h->setPoseFromClip(hero::CLIPS[s.clip].firstKey + s.key, true);
+        if (s.heldMesh) {
+            held[heroes.size()] = std::make_unique<YMeshInstance>(getMesh(s.heldMesh), 1.0f);
+            held[heroes.size()]->shaders = {getShader("test_thing")};
         }
-        // Side by side along x, each turned about his own place; what he holds
-        // goes with his attachment.
-        auto place = [&](float degrees) {
-            for (size_t i = 0; i < heroes.size(); ++i) {
-                YMatrix at, turn;
-                at.makeTranslation(YVec3(-4.4f + 2.2f * static_cast<float>(i), 0, 0));
-                turn.makeRotationZ(degrees);
-                heroes[i]->matrix = at * turn;
-                if (held[i])
-                    held[i]->matrix = heroes[i]->matrix * heroes[i]->attachmentFrame(shots[i].attachment);
-            }
-        };
+        heroes.push_back(std::move(h));
+    }
+    // Side by side along x, each turned about his own place; what he holds
+    // goes with his attachment.
+    auto place = [&](float degrees) {
+        for (size_t i = 0; i < heroes.size(); ++i) {
+            YMatrix at, turn;
+            at.makeTranslation(YVec3(-4.4f + 2.2f * static_cast<float>(i), 0, 0));
+            turn.makeRotationZ(degrees);
+            heroes[i]->matrix = at * turn;
+            if (held[i])
+                held[i]->matrix = heroes[i]->matrix * heroes[i]->attachmentFrame(shots[i].attachment);
+        }
+    };
 
-        // The camera looks along +y at the middle of the row.
-        YMatrix lift, face, back;
-        lift.makeTranslation(YVec3(0, 0, -1.2f));
-        face.makeRotationX(-90.0f);
-        back.makeTranslation(YVec3(0, 0, -9.5f));
-        gCamera().setTransform(back * face * lift);
-        // From the front (the heroes face -y), then from their right side.
-        const float turns[2] = {0.0f, 90.0f};
-        const char* files[2] = {"hero_front.bmp", "hero_side.bmp"};
-        for (int v = 0; v < 2; ++v) {
-            place(turns[v]);
-            ASSERT_TRUE(render.beginCapture(512, 256));
-            render.beginFrame(true);
+    // The camera looks along +y at the middle of the row.
+    YMatrix lift, face, back;
+    lift.makeTranslation(YVec3(0, 0, -1.2f));
+    face.makeRotationX(-90.0f);
+    back.makeTranslation(YVec3(0, 0, -9.5f));
+    gCamera().setTransform(back * face * lift);
+    // From the front (the heroes face -y), then from their right side.
+    const float turns[2] = {0.0f, 90.0f};
+    const char* files[2] = {"hero_front.bmp", "hero_side.bmp"};
+    for (int v = 0; v < 2; ++v) {
+        place(turns[v]);
+        ASSERT_TRUE(testutil::captureFrame(render, 512, 256, files[v], [&] {
             render.setPerspective(gCamera().fov(), 2.0f, 0.5f, 100.0f);
             drawMeshDraws();
-            render.endFrame();
-            ASSERT_TRUE(render.saveCapture(files[v]));
-            render.endCapture();
-            testutil::keepShot(files[v]);
-        }
-
-        img::Image shot;
-        ASSERT_TRUE(img::loadImage("hero_front.bmp", shot, &error)) << error;
-        // Every hero stands in his fifth of the picture: something lit near
-        // the middle of his place, nothing at the corners.
-        for (int h = 0; h < 5; ++h) {
-            int lit = 0;
-            const int cx = 256 + static_cast<int>((-4.4f + 2.2f * h) * 256 / (2 * 9.5f * std::tan(22.5f * 3.14159265f / 180)));
-            for (int dx = -20; dx <= 20; ++dx)
-                for (int y = 40; y < 216; ++y) {
-                    const uint8_t* t = shot.texel(std::min(511, std::max(0, cx + dx)), y);
-                    lit += t[0] + t[1] + t[2] > 60;
-                }
-            EXPECT_GT(lit, 300) << "hero " << h;
-        }
-        const uint8_t* corner = shot.texel(2, 2);
-        EXPECT_LT(corner[0] + corner[1] + corner[2], 30);
-
-        heroes.clear();
-        held.clear();
-        clearShaders();
-        clearMeshes();
-        for (YRenderResource* r : std::vector<YRenderResource*>(gRenderResources()))
-            delete r;
+        }));
     }
-    window.reset();
+
+    img::Image shot;
+    ASSERT_TRUE(img::loadImage("hero_front.bmp", shot, &error)) << error;
+    // Every hero stands in his fifth of the picture: something lit near
+    // the middle of his place, nothing at the corners.
+    for (int h = 0; h < 5; ++h) {
+        int lit = 0;
+        const int cx = 256 + static_cast<int>((-4.4f + 2.2f * h) * 256 / (2 * 9.5f * std::tan(22.5f * 3.14159265f / 180)));
+        for (int dx = -20; dx <= 20; ++dx)
+            for (int y = 40; y < 216; ++y) {
+                const uint8_t* t = shot.texel(std::min(511, std::max(0, cx + dx)), y);
+                lit += t[0] + t[1] + t[2] > 60;
+            }
+        EXPECT_GT(lit, 300) << "hero " << h;
+    }
+    const uint8_t* corner = shot.texel(2, 2);
+    EXPECT_LT(corner[0] + corner[1] + corner[2], 30);
+
+    heroes.clear();
+    held.clear();
+    clearShaders();
+    clearMeshes();
+    testutil::deleteRenderResources();
 }

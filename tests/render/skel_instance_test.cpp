@@ -60,13 +60,12 @@ public:
 
 // A unit cube on two bones: the bottom corners on the root at the origin,
 // the top corners on a child whose joint is the middle of the top face.
-class SkelInstanceTest : public ::testing::Test {
+class SkelInstanceTest : public rendertest::LoggedTest {
 protected:
     void SetUp() override
     {
         render = std::make_unique<KeepingRender>();
-        YLog::open();
-        logStart = testutil::logText().size();
+        openLog();
         mesh = new YSkelMesh();
         mesh->name = "rig";
         YMeshSource source;
@@ -131,24 +130,9 @@ protected:
         return YVec3();
     }
 
-    bool logHas(const std::string& text) const
-    {
-        return testutil::logText().find(text, logStart) != std::string::npos;
-    }
-
-    size_t logCount(const std::string& text) const
-    {
-        std::string log = testutil::logText();
-        size_t n = 0;
-        for (size_t at = log.find(text, logStart); at != std::string::npos; at = log.find(text, at + 1))
-            ++n;
-        return n;
-    }
-
     std::unique_ptr<KeepingRender> render;
     YSkelMesh* mesh = nullptr;
     std::unique_ptr<YSkelMeshInstance> instance;
-    size_t logStart = 0;
 };
 
 } // namespace

@@ -94,37 +94,8 @@ void expectMatrixNear(const YMatrix& want, const YMatrix& got, float tolerance =
         EXPECT_NEAR(want.m[i], got.m[i], tolerance) << "element " << i;
 }
 
-class SkelMeshTest : public ::testing::Test {
+class SkelMeshTest : public meshfix::MeshRegistryTest {
 protected:
-    void SetUp() override
-    {
-        render = std::make_unique<YRecordingRender>(4);
-        YLog::open();
-        logStart = testutil::logText().size();
-    }
-
-    void TearDown() override
-    {
-        clearMeshes();
-        render.reset();
-    }
-
-    bool logHas(const std::string& text) const
-    {
-        return testutil::logText().find(text, logStart) != std::string::npos;
-    }
-
-    size_t logCount(const std::string& text) const
-    {
-        std::string log = testutil::logText();
-        size_t n = 0;
-        for (size_t at = log.find(text, logStart); at != std::string::npos; at = log.find(text, at + 1))
-            ++n;
-        return n;
-    }
-
-    static bool fileExists(const std::string& path) { return sys::pathKind(path) == sys::PathKind::File; }
-
     static YSkelMesh* loadAfresh(const std::string& name)
     {
         clearMeshes();
@@ -135,9 +106,6 @@ protected:
     {
         return m.bones.empty() && m.keys.empty() && m.animations.empty() && m.attachments.empty();
     }
-
-    std::unique_ptr<YRecordingRender> render;
-    size_t logStart = 0;
 };
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <set>
 
 using namespace soundtest;
@@ -35,8 +36,18 @@ protected:
             p.update();
         }
     }
+    // A player (not threaded) over count tracks written to "music".
+    YMusicPlayer& playerOver(int count)
+    {
+        writeTracks(count);
+        player = std::make_unique<YMusicPlayer>(false, RING);
+        player->addFolder("music");
+        return *player;
+    }
+
     sys::ManualClock clock{5000};
     LoopbackSound sound{RATE};
+    std::unique_ptr<YMusicPlayer> player; // goes before the device
 };
 
 } // namespace
@@ -76,9 +87,7 @@ TEST_F(MusicPlayer, ShuffleKeepsTheFirstTwoOutAndTheLastInPlace)
 
 TEST_F(MusicPlayer, RequestFadesInFromSilenceAndCrossFades)
 {
-    writeTracks(3);
-    YMusicPlayer p(false, RING);
-    p.addFolder("music");
+    YMusicPlayer& p = playerOver(3);
     p.play(0, 2.0f);
     step(p);
     EXPECT_EQ(0, p.currentTrack());
@@ -112,9 +121,7 @@ TEST_F(MusicPlayer, RequestFadesInFromSilenceAndCrossFades)
 
 TEST_F(MusicPlayer, NoFadeTimeSwitchesAtOnce)
 {
-    writeTracks(2);
-    YMusicPlayer p(false, RING);
-    p.addFolder("music");
+    YMusicPlayer& p = playerOver(2);
     p.play(0, 0.0f);
     step(p);
     EXPECT_FLOAT_EQ(1.0f, p.stream(0).getVolume());
@@ -131,9 +138,7 @@ TEST_F(MusicPlayer, NoFadeTimeSwitchesAtOnce)
 
 TEST_F(MusicPlayer, UpdatesCloserThan50msAreSkipped)
 {
-    writeTracks(1);
-    YMusicPlayer p(false, RING);
-    p.addFolder("music");
+    YMusicPlayer& p = playerOver(1);
     p.play(0, 2.0f);
     step(p, 1, 10); // the first update counts 50 ms
     EXPECT_FLOAT_EQ(-2.0f, p.fadeTimer(0));
@@ -153,9 +158,7 @@ TEST_F(MusicPlayer, OutOfRangeRequestsAndShortPlaylistsAreHarmless)
     step(empty, 3);
     EXPECT_FALSE(empty.stream(0).isPlaying());
 
-    writeTracks(2);
-    YMusicPlayer two(false, RING);
-    two.addFolder("music");
+    YMusicPlayer& two = playerOver(2);
     EXPECT_TRUE(two.order().empty());
     two.next(2.0f); // nothing to follow
     EXPECT_EQ(-1, two.requestedTrack());
@@ -169,9 +172,7 @@ TEST_F(MusicPlayer, OutOfRangeRequestsAndShortPlaylistsAreHarmless)
 
 TEST_F(MusicPlayer, PlayTracksFollowEachOtherMenuTracksDoNot)
 {
-    writeTracks(5);
-    YMusicPlayer p(false, RING);
-    p.addFolder("music");
+    YMusicPlayer& p = playerOver(5);
     std::vector<int> order = p.order();
     p.play(0, 2.0f);
     step(p);
@@ -195,9 +196,7 @@ TEST_F(MusicPlayer, PlayTracksFollowEachOtherMenuTracksDoNot)
 
 TEST_F(MusicPlayer, ThreeTracksKeepRequestingTheOnePlayTrack)
 {
-    writeTracks(3);
-    YMusicPlayer p(false, RING);
-    p.addFolder("music");
+    YMusicPlayer& p = playerOver(3);
     p.play(2, 2.0f);
     step(p);
     step(p, 1, 460000);
@@ -211,9 +210,7 @@ TEST_F(MusicPlayer, ThreeTracksKeepRequestingTheOnePlayTrack)
 
 TEST_F(MusicPlayer, InactiveWindowHoldsFadesAndTimers)
 {
-    writeTracks(3);
-    YMusicPlayer p(false, RING);
-    p.addFolder("music");
+    YMusicPlayer& p = playerOver(3);
     p.play(2, 2.0f);
     step(p);
     float timer = p.trackTimer();
@@ -229,9 +226,7 @@ TEST_F(MusicPlayer, InactiveWindowHoldsFadesAndTimers)
 
 TEST_F(MusicPlayer, ATrackThatWillNotOpenIsGivenUpOnce)
 {
-    writeTracks(1);
-    YMusicPlayer p(false, RING);
-    p.addFolder("music");
+    YMusicPlayer& p = playerOver(1);
     p.addTrack("music\\gone.ogg");
     p.play(0, 2.0f);
     step(p, 25);

@@ -31,6 +31,18 @@ double level(LoopbackSound& s, int frames)
     return l + r;
 }
 
+// A tone looping on the device from a frame that started it.
+struct LoopingTone {
+    explicit LoopingTone(LoopbackSound& sound)
+    {
+        source.play(true);
+        updateSound();
+        sound.render(2048);
+    }
+    std::unique_ptr<YSoundBuffer> buffer = loadTone();
+    YSoundSource source{buffer.get()};
+};
+
 } // namespace
 
 TEST(SoundDevice, ResourcesGetDeviceObjectsWhenTheDeviceComes)
@@ -93,12 +105,8 @@ TEST(SoundDevice, SourceDestroyedWhileQueuedLeavesTheQueue)
 TEST(SoundDevice, SourcePositionWaitsForTheFrame)
 {
     LoopbackSound sound;
-    auto buffer = loadTone();
-    YSoundSource source(buffer.get());
-    source.play(true);
-    updateSound();
-    sound.render(2048);
-    source.setPosition(YVec3(3, 0, 0));
+    LoopingTone tone(sound);
+    tone.source.setPosition(YVec3(3, 0, 0));
     sound.render(2048);
     double l, r;
     channelLevels(sound.render(2048), l, r);
@@ -135,11 +143,7 @@ TEST(SoundDevice, ListenerSetBeforeTheDeviceIsKept)
 TEST(SoundDevice, InactiveWindowMutesAndActivationRestoresVolumes)
 {
     LoopbackSound sound;
-    auto buffer = loadTone();
-    YSoundSource source(buffer.get());
-    source.play(true);
-    updateSound();
-    sound.render(2048);
+    LoopingTone tone(sound);
     double full = level(sound, 2048);
     setSoundActive(false);
     EXPECT_FALSE(isSoundActive());

@@ -38,10 +38,7 @@ protected:
 
     void TearDown() override
     {
-        {
-            YWorldTearDown quiet;
-            destroyRacketObjects();
-        }
+        destroyRacketObjectsQuietly();
         drawBackToFront();
         racket.reset();
         table.reset();

@@ -7,6 +7,7 @@
 #include "render/camera.h"
 #include "render/mesh.h"
 #include "render/recording_render.h"
+#include "tests/common/world_harness.h"
 #include "world/ball.h"
 #include "world/ball_mode.h"
 #include "world/ball_mode_draw.h"
@@ -22,6 +23,8 @@
 using namespace blocktest;
 
 namespace {
+
+using harness::balls;
 
 class BallPlay : public BlockTest {
 protected:
@@ -50,15 +53,6 @@ protected:
         ball->setBodyTransform(at(p));
         ball->body().setLinearVelocity(v);
         return ball;
-    }
-
-    static std::vector<YBall*> balls()
-    {
-        std::vector<YBall*> out;
-        for (YRacketTacked* t : gRacketTacked())
-            if (auto* b = dynamic_cast<YBall*>(t))
-                out.push_back(b);
-        return out;
     }
 
     static bool alive(const YBall* ball)

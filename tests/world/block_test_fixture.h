@@ -116,6 +116,21 @@ const char* const TEST_MATERIALS =
     " sound_stroke=\"stone_stroke\" sound_destroy=\"stone_destroy\"/>\n"
     "<material name=\"glass\" shader=\"t_glass\" sound_stroke=\"glass_stroke\"/>\n";
 
+// Empties what the block tests fill: the blocks, the draw queues (nothing
+// may stay queued into the face list) and the faces, the next bonus's timer,
+// the materials, shaders and named sounds.
+inline void clearBlockWorld()
+{
+    clearWorld();
+    drawFrontToBack();
+    drawBackToFront();
+    gBlockFaces.clear();
+    resetNextBonusTimer();
+    clearBlockMaterials();
+    clearShaders();
+    clearNamedSounds();
+}
+
 struct Cell {
     int x, y, z;
     int w = 1, h = 1, d = 1;
@@ -140,14 +155,7 @@ protected:
 
     void TearDown() override
     {
-        clearWorld();
-        drawFrontToBack(); // nothing may stay queued into the face list
-        drawBackToFront();
-        gBlockFaces.clear();
-        resetNextBonusTimer();
-        clearBlockMaterials();
-        clearShaders();
-        clearNamedSounds();
+        clearBlockWorld();
         resources.reset();
         setBlockEvents(nullptr);
         gCellSize = YVec3(1, 1, 1);

@@ -6,6 +6,8 @@
 #include "render/mesh.h"
 #include "render/recording_render.h"
 #include "render/resource.h"
+#include "tests/common/render_util.h"
+#include "tests/common/world_harness.h"
 #include "world/ball.h"
 #include "world/bonus.h"
 #include "world/bonus_types.h"
@@ -20,6 +22,7 @@
 namespace {
 
 using namespace blocktest;
+using harness::balls;
 
 class BonusBuilderTest : public BlockTest {
 protected:
@@ -31,10 +34,7 @@ protected:
 
     void TearDown() override
     {
-        {
-            YWorldTearDown quiet;
-            destroyRacketObjects();
-        }
+        destroyRacketObjectsQuietly();
         registerBonusIds();
         setBonusBuilderMaker(nullptr);
         releaseBallMeshInstances();
@@ -46,15 +46,6 @@ protected:
     static YBonus* lastBonus()
     {
         return gLiveBonuses().empty() ? nullptr : dynamic_cast<YBonus*>(gLiveBonuses().back());
-    }
-
-    static std::vector<YBall*> balls()
-    {
-        std::vector<YBall*> out;
-        for (YRacketTacked* t : gRacketTacked())
-            if (auto* b = dynamic_cast<YBall*>(t))
-                out.push_back(b);
-        return out;
     }
 
     // Turned about two axes: offsets must turn with it.
@@ -121,8 +112,7 @@ TEST_F(BonusBuilderTest, EveryIdReleasesWhatItNames)
             for (YBall* b : balls())
                 EXPECT_EQ(modes[id - 7], b->mode()->id()) << id;
         }
-        YWorldTearDown quiet;
-        destroyRacketObjects();
+        destroyRacketObjectsQuietly();
     }
 }
 
@@ -301,9 +291,7 @@ TEST(BonusContent, TheShadersAndTimingsLoadCleanly)
     std::copy(saved, saved + BONUS_TIMEOUT_COUNT, gBonusTimeouts);
 
     clearShaders();
-    for (YRenderResource* r : std::vector<YRenderResource*>(gRenderResources()))
-        if (std::find(before.begin(), before.end(), r) == before.end())
-            delete r;
+    testutil::deleteRenderResourcesSince(before);
 }
 
 } // namespace

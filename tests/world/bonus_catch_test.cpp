@@ -73,10 +73,7 @@ protected:
     void TearDown() override
     {
         racket.reset();
-        {
-            YWorldTearDown quiet;
-            destroyRacketObjects();
-        }
+        destroyRacketObjectsQuietly();
         for (int w = 0; w < BONUS_WEAPON_COUNT; ++w)
             setBonusWeaponMaker(static_cast<YBonusWeapon>(w), nullptr);
         std::copy(savedTimeouts, savedTimeouts + BONUS_TIMEOUT_COUNT, gBonusTimeouts);
@@ -255,10 +252,7 @@ TEST_F(BonusCatchTest, TearingTheWorldDownTakesBonusesQuietly)
     drop(new YBonusFrost(), YVec3(2.0f, 3.0f, 4.0f));
     tick();
     ASSERT_TRUE(leaving->isScheduled());
-    {
-        YWorldTearDown quiet;
-        destroyRacketObjects();
-    }
+    destroyRacketObjectsQuietly();
     EXPECT_TRUE(gLiveBonuses().empty());
     EXPECT_TRUE(gZDeleteList.entries.empty()) << "the scheduled bonus left the deletion list";
     tick(1.0f); // the sweep must not meet the deleted bonus

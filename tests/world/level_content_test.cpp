@@ -26,14 +26,7 @@ protected:
     }
     void TearDown() override
     {
-        clearWorld();
-        drawFrontToBack();
-        drawBackToFront();
-        gBlockFaces.clear();
-        resetNextBonusTimer();
-        clearBlockMaterials();
-        clearShaders();
-        clearNamedSounds();
+        clearBlockWorld();
         resources.reset();
         WorldTest::TearDown();
     }

@@ -127,3 +127,17 @@ TEST_F(LevelStart, AnUnreadableLevelLeavesAnEmptyWorld)
     for (YBlockSet* s : all<YBlockSet>())
         EXPECT_EQ(0u, s->itemCount());
 }
+
+TEST_F(LevelStart, ANegativeCountTakesNothingFromTheOtherIds)
+{
+    YLevelFile level;
+    for (int x = 0; x < 3; ++x)
+        level.items.push_back(item(x, "plain"));
+    level.bonusCounts[2] = 1;
+    level.bonusCounts[7] = -1; // one more placed than the level's total
+    int opaque, blended;
+    build(level, opaque, blended);
+    EXPECT_EQ((std::vector<int>{2}), gMadeIds);
+    EXPECT_EQ(1, opaque);
+    EXPECT_EQ(0, blended);
+}

@@ -28,10 +28,7 @@ protected:
     void TearDown() override
     {
         racket.reset();
-        {
-            YWorldTearDown quiet;
-            destroyRacketObjects();
-        }
+        destroyRacketObjectsQuietly();
         YPipe::releaseSharedInstance();
         releaseBallMeshInstances();
         gParticles().update(100.0f); // the rising numbers expire before their font goes

@@ -9,6 +9,7 @@
 #include "render/shader.h"
 #include "render/skel_instance.h"
 #include "sound/named_sound.h"
+#include "tests/common/render_util.h"
 #include "world/ball.h"
 #include "world/game_event.h"
 #include "world/hero_clips.h"
@@ -63,18 +64,7 @@ protected:
     void TearDown() override
     {
         racket.reset();
-        {
-            YWorldTearDown quiet;
-            destroyRacketObjects();
-        }
-        YZDelete::deleteAllScheduled();
-        YPipe::releaseSharedInstance();
-        releaseBallMeshInstances();
-        clearMeshes();
-        clearShaders();
-        clearNamedSounds();
-        gPopups.clearPopups();
-        gParticles().clearParticles();
+        releaseRacketLeftovers();
         setBlockEvents(nullptr);
         physics().resetSpeedFactor();
         WorldTest::TearDown();
@@ -480,9 +470,7 @@ TEST(RacketContent, TheHeroPipeAndTargetShadersLoadCleanly)
     EXPECT_FALSE(findShader("hero")->isAlphaBlended());
     EXPECT_FALSE(findShader("hero_frost")->material == findShader("hero")->material);
     clearShaders();
-    for (YRenderResource* r : std::vector<YRenderResource*>(gRenderResources()))
-        if (std::find(before.begin(), before.end(), r) == before.end())
-            delete r;
+    testutil::deleteRenderResourcesSince(before);
 }
 
 } // namespace

@@ -63,18 +63,7 @@ protected:
     void TearDown() override
     {
         racket.reset();
-        {
-            YWorldTearDown quiet;
-            destroyRacketObjects();
-        }
-        YZDelete::deleteAllScheduled();
-        YPipe::releaseSharedInstance();
-        releaseBallMeshInstances();
-        clearMeshes();
-        clearShaders();
-        clearNamedSounds();
-        gPopups.clearPopups();
-        gParticles().clearParticles();
+        releaseRacketLeftovers();
         EXPECT_EQ(0, Splitter::alive);
         EXPECT_EQ(0, FakeBonus::alive);
         WorldTest::TearDown();

@@ -4,13 +4,12 @@
 #include "tests/world/world_fixture.h"
 
 #include "platform/img/image.h"
-#include "platform/wnd/window.h"
 #include "render/camera.h"
 #include "render/draw_queue.h"
 #include "render/mesh.h"
 #include "render/render_d3d.h"
-#include "render/resource.h"
 #include "render/shader.h"
+#include "tests/common/render_util.h"
 #include "world/table.h"
 #include "world/table_material.h"
 
@@ -20,35 +19,8 @@ namespace {
 
 constexpr int SIZE = 256;
 
-// A right-handed view from the eye towards the target, z up.
-YMatrix lookAt(const YVec3& eye, const YVec3& target)
-{
-    YVec3 z = eye - target;
-    z.normalize();
-    YVec3 x = cross(YVec3(0, 0, 1), z);
-    x.normalize();
-    const YVec3 y = cross(z, x);
-    const float m[16] = {x.x, y.x, z.x, 0, x.y, y.y, z.y, 0, x.z, y.z, z.z, 0, -x.dot(eye), -y.dot(eye), -z.dot(eye), 1};
-    return YMatrix(m);
-}
-
-// Mean brightness (0..765) of the 9 x 9 pixels where a world point lands
-// (field of view 45 degrees, rows from the top).
-float brightness(const img::Image& shot, const YVec3& p)
-{
-    const YVec3 c = gCamera().view().transformPoint(p);
-    const float f = 1.0f / std::tan(22.5f * 3.14159265f / 180.0f);
-    const int px = static_cast<int>((c.x * f / -c.z + 1.0f) * 0.5f * SIZE);
-    const int py = static_cast<int>((1.0f - c.y * f / -c.z) * 0.5f * SIZE);
-    float sum = 0;
-    for (int dy = -4; dy <= 4; ++dy) {
-        for (int dx = -4; dx <= 4; ++dx) {
-            const uint8_t* t = shot.texel(std::min(std::max(px + dx, 0), SIZE - 1), std::min(std::max(py + dy, 0), SIZE - 1));
-            sum += static_cast<float>(t[0] + t[1] + t[2]);
-        }
-    }
-    return sum / 81.0f;
-}
+// Mean brightness (0..765) of the 9 x 9 pixels where a world point lands.
+float brightness(const img::Image& shot, const YVec3& p) { return testutil::brightnessAt(shot, p, 4); }
 
 class TableCapture : public WorldTest {};
 
@@ -58,74 +30,57 @@ TEST_F(TableCapture, PyramidWallsAndLightSpotsFromAboveTheNearEdge)
 {
     for (const char* folder : {"data", "textures", "mesh"})
         ASSERT_TRUE(testutil::copyFromGame(folder)) << "build the game content first: " << folder;
-    wnd::WindowDesc desc;
-    desc.title = "Tarvelin";
-    desc.width = desc.height = SIZE;
     std::string error;
-    std::unique_ptr<wnd::Window> window = wnd::Window::create(desc, &error);
-    ASSERT_TRUE(window) << error;
-    {
-        Render_D3D render;
-        std::vector<YDisplayMode> modes;
-        render.enumerateModes(modes);
-        ASSERT_TRUE(render.createDevice(*window, false, -1));
-        loadShaders("data\\shaders_env.yml");
-        loadTableMaterials("data\\env.yml");
-        auto table = std::make_unique<YTable>();
-        ASSERT_TRUE(table->setSize(24.0f, 20.0f, "marble"));
-        gCamera().setTransform(lookAt(YVec3(0, -26.0f, 20.0f), YVec3(0, 2.0f, 0)));
+    testutil::OffscreenDevice offscreen;
+    ASSERT_TRUE(offscreen.open(SIZE, SIZE, &error)) << error;
+    Render_D3D& render = *offscreen.render;
+    loadShaders("data\\shaders_env.yml");
+    loadTableMaterials("data\\env.yml");
+    auto table = std::make_unique<YTable>();
+    ASSERT_TRUE(table->setSize(24.0f, 20.0f, "marble"));
+    gCamera().setTransform(testutil::lookAt(YVec3(0, -26.0f, 20.0f), YVec3(0, 2.0f, 0)));
 
-        const YVec3 glow(-4.0f, -2.0f, 0.5f), blast(5.0f, 4.0f, 0.2f);
-        auto frame = [&](bool decorated, const char* file) {
-            if (decorated) {
-                const float gold[4] = {1.0f, 0.7f, 0.3f, 1.0f}, fireEnd[4] = {1.0f, 0.3f, 0.0f, 0.05f};
-                table->addLightSpot(glow, gold, 3.0f);
-                table->addMovingLightSpot(0.75f, 1.0f, 5.0f, blast, getShader("blast"), gold, fireEnd);
-                table->addWallContact(YVec3(12.0f, 2.0f, 0.8f), YVec3(-1, -0.01f, 0));
-                table->addWallContact(YVec3(10.0f, 10.0f, 0.8f), YVec3(0, -1, 0)); // near the far corner
-                table->update(0.05f);
-            }
-            if (!render.beginCapture(SIZE, SIZE))
-                return false;
-            render.beginFrame(true);
+    const YVec3 glow(-4.0f, -2.0f, 0.5f), blast(5.0f, 4.0f, 0.2f);
+    auto frame = [&](bool decorated, const char* file) {
+        if (decorated) {
+            const float gold[4] = {1.0f, 0.7f, 0.3f, 1.0f}, fireEnd[4] = {1.0f, 0.3f, 0.0f, 0.05f};
+            table->addLightSpot(glow, gold, 3.0f);
+            table->addMovingLightSpot(0.75f, 1.0f, 5.0f, blast, getShader("blast"), gold, fireEnd);
+            table->addWallContact(YVec3(12.0f, 2.0f, 0.8f), YVec3(-1, -0.01f, 0));
+            table->addWallContact(YVec3(10.0f, 10.0f, 0.8f), YVec3(0, -1, 0)); // near the far corner
+            table->update(0.05f);
+        }
+        return testutil::captureFrame(render, SIZE, SIZE, file, [&] {
             render.setPerspective(45.0f, 1.0f, 1.0f, 200.0f);
             render.setWorldMatrix(gCamera().view().m);
             table->draw(YTable::DRAW_ALL);
             render.setWorldMatrix(gCamera().view().m);
             drawBackToFront();
-            render.endFrame();
-            const bool saved = render.saveCapture(file);
-            render.endCapture();
-            return saved;
-        };
-        ASSERT_TRUE(frame(false, "table_plain.bmp"));
-        ASSERT_TRUE(frame(true, "table.bmp"));
-        testutil::keepShot("table_plain.bmp");
-        testutil::keepShot("table.bmp");
+        });
+    };
+    ASSERT_TRUE(frame(false, "table_plain.bmp"));
+    ASSERT_TRUE(frame(true, "table.bmp"));
 
-        img::Image plain, shot;
-        ASSERT_TRUE(img::loadImage("table_plain.bmp", plain, &error)) << error;
-        ASSERT_TRUE(img::loadImage("table.bmp", shot, &error)) << error;
-        // The table fills the picture, lit and textured.
-        EXPECT_GT(brightness(plain, YVec3(0, 0, 0)), 90.0f);
-        EXPECT_GT(brightness(plain, YVec3(11.0f, 5.0f, 0.0f)), 60.0f);
-        // Each decoration brightens its place and leaves the rest alone.
-        auto gain = [&](const YVec3& p) { return brightness(shot, p) - brightness(plain, p); };
-        EXPECT_GT(gain(YVec3(glow.x, glow.y, 0)), 100.0f);
-        EXPECT_GT(gain(YVec3(blast.x, blast.y, 0)), 30.0f);
-        EXPECT_GT(gain(YVec3(12.0f, 2.0f, 0.6f)), 10.0f) << "the flash on the right wall";
-        EXPECT_GT(gain(YVec3(10.5f, 10.0f, 0.6f)), 10.0f) << "the flash on the far wall";
-        EXPECT_NEAR(0.0f, gain(YVec3(-8.0f, 6.0f, 0)), 1.0f);
-        EXPECT_NEAR(0.0f, gain(YVec3(0.0f, -8.0f, 0)), 1.0f);
-        EXPECT_FALSE(logged("failed") || logged("error")) << testutil::logText().substr(logStart);
+    img::Image plain, shot;
+    ASSERT_TRUE(img::loadImage("table_plain.bmp", plain, &error)) << error;
+    ASSERT_TRUE(img::loadImage("table.bmp", shot, &error)) << error;
+    // The table fills the picture, lit and textured.
+    EXPECT_GT(brightness(plain, YVec3(0, 0, 0)), 90.0f);
+    EXPECT_GT(brightness(plain, YVec3(11.0f, 5.0f, 0.0f)), 60.0f);
+    // Each decoration brightens its place and leaves the rest alone.
+    auto gain = [&](const YVec3& p) { return brightness(shot, p) - brightness(plain, p); };
+    EXPECT_GT(gain(YVec3(glow.x, glow.y, 0)), 100.0f);
+    EXPECT_GT(gain(YVec3(blast.x, blast.y, 0)), 30.0f);
+    EXPECT_GT(gain(YVec3(12.0f, 2.0f, 0.6f)), 10.0f) << "the flash on the right wall";
+    EXPECT_GT(gain(YVec3(10.5f, 10.0f, 0.6f)), 10.0f) << "the flash on the far wall";
+    EXPECT_NEAR(0.0f, gain(YVec3(-8.0f, 6.0f, 0)), 1.0f);
+    EXPECT_NEAR(0.0f, gain(YVec3(0.0f, -8.0f, 0)), 1.0f);
+    EXPECT_FALSE(logged("failed") || logged("error")) << testutil::logText().substr(logStart);
 
-        table.reset();
-        drawBackToFront();
-        clearTableMaterials();
-        clearShaders();
-        clearMeshes();
-        for (YRenderResource* r : std::vector<YRenderResource*>(gRenderResources()))
-            delete r;
-    }
-    window.reset();
+    table.reset();
+    drawBackToFront();
+    clearTableMaterials();
+    clearShaders();
+    clearMeshes();
+    testutil::deleteRenderResources();
 }

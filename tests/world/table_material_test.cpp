@@ -4,8 +4,8 @@
 
 #include "render/mesh.h"
 #include "render/recording_render.h"
-#include "render/resource.h"
 #include "render/shader.h"
+#include "tests/common/render_util.h"
 #include "world/table.h"
 #include "world/table_material.h"
 
@@ -23,8 +23,7 @@ protected:
         clearTableMaterials();
         clearMeshes();
         clearShaders();
-        for (YRenderResource* r : std::vector<YRenderResource*>(gRenderResources()))
-            delete r;
+        testutil::deleteRenderResources();
         render.reset();
         WorldTest::TearDown();
     }

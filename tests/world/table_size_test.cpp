@@ -5,8 +5,8 @@
 
 #include "render/mesh.h"
 #include "render/recording_render.h"
-#include "render/resource.h"
 #include "render/shader.h"
+#include "tests/common/render_util.h"
 #include "world/table.h"
 #include "world/table_material.h"
 
@@ -24,8 +24,7 @@ protected:
         table.reset();
         clearMeshes();
         clearShaders();
-        for (YRenderResource* r : std::vector<YRenderResource*>(gRenderResources()))
-            delete r;
+        testutil::deleteRenderResources();
         WorldTest::TearDown();
     }
 

@@ -7,8 +7,8 @@
 #include "render/mesh.h"
 #include "render/particles.h"
 #include "render/recording_render.h"
-#include "render/resource.h"
 #include "render/shader.h"
+#include "tests/common/render_util.h"
 #include "world/table.h"
 #include "world/table_effects.h"
 
@@ -56,8 +56,7 @@ protected:
         gParticles().clearParticles();
         clearMeshes();
         clearShaders();
-        for (YRenderResource* r : std::vector<YRenderResource*>(gRenderResources()))
-            delete r;
+        testutil::deleteRenderResources();
         render.reset();
         WorldTest::TearDown();
     }

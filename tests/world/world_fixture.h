@@ -1,10 +1,18 @@
 #pragma once
 // A headless world per test: the physics world with a 20 x 20 table and
 // recording effects, torn down after the test; a body left alive fails it.
+#include "render/mesh.h"
+#include "render/particles.h"
+#include "render/shader.h"
+#include "sound/named_sound.h"
+#include "world/ball_mode.h"
 #include "world/physics_world.h"
+#include "world/pipe.h"
 #include "world/playfield.h"
+#include "world/racket_tacked.h"
 #include "world/rigid_ball.h"
 #include "world/rigid_box.h"
+#include "world/score_popups.h"
 #include "world/world_effects.h"
 #include "world/zdelete.h"
 
@@ -28,6 +36,30 @@ inline YMatrix at(const YVec3& p)
 {
     YMatrix m;
     return m.makeTranslation(p);
+}
+
+// Deletes the racket's objects without their effects (no splinters,
+// sounds or scores).
+inline void destroyRacketObjectsQuietly()
+{
+    YWorldTearDown quiet;
+    destroyRacketObjects();
+}
+
+// What a racket leaves once it is gone: its objects (quietly), the
+// scheduled deletions, the pipe and the ball meshes, and the meshes,
+// shaders, named sounds, popups and particles loaded or made for it.
+inline void releaseRacketLeftovers()
+{
+    destroyRacketObjectsQuietly();
+    YZDelete::deleteAllScheduled();
+    YPipe::releaseSharedInstance();
+    releaseBallMeshInstances();
+    clearMeshes();
+    clearShaders();
+    clearNamedSounds();
+    gPopups.clearPopups();
+    gParticles().clearParticles();
 }
 
 struct Bump {

@@ -15,22 +15,6 @@ namespace gen {
 
 namespace {
 
-// Six decimals, trailing zeros dropped, no negative zero: the same text for
-// the same value on every run.
-std::string number(double value)
-{
-    char buffer[64];
-    std::snprintf(buffer, sizeof(buffer), "%.6f", value);
-    std::string s = buffer;
-    while (!s.empty() && s.back() == '0')
-        s.pop_back();
-    if (!s.empty() && s.back() == '.')
-        s.pop_back();
-    if (s == "-0")
-        s = "0";
-    return s;
-}
-
 std::string vec(const V3& v) { return number(v.x) + " " + number(v.y) + " " + number(v.z); }
 
 std::string quat(const Quat& q)

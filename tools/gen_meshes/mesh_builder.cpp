@@ -11,8 +11,10 @@ namespace {
 
 const double PI = 3.14159265358979323846;
 
-// Six decimals, trailing zeros dropped, no negative zero: the same text for
-// the same value on every run.
+long long key6(double v) { return std::llround(v * 1e6); }
+
+} // namespace
+
 std::string number(double value)
 {
     char buffer[64];
@@ -26,10 +28,6 @@ std::string number(double value)
         s = "0";
     return s;
 }
-
-long long key6(double v) { return std::llround(v * 1e6); }
-
-} // namespace
 
 Frame Frame::along(const V3& origin, const V3& dir)
 {

@@ -24,6 +24,11 @@ struct V3 {
     V3 normalized() const { return *this * (1.0 / length()); }
 };
 
+// Six decimals, trailing zeros dropped, no negative zero: the same text for
+// the same value on every run. The mesh texts of both mesh generators write
+// their numbers with it.
+std::string number(double value);
+
 struct UV {
     double u = 0, v = 0;
 };
