@@ -47,6 +47,12 @@ YMatrix::YMatrix(const float values[16])
     std::memcpy(m, values, sizeof(m));
 }
 
+const YMatrix& YMatrix::identity()
+{
+    static const YMatrix matrix;
+    return matrix;
+}
+
 YMatrix& YMatrix::makeIdentity()
 {
     for (int i = 0; i < 16; ++i)

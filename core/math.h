@@ -80,6 +80,8 @@ struct YMatrix {
     float operator[](int i) const { return m[i]; }
 
     YMatrix& makeIdentity();
+    // One shared identity matrix.
+    static const YMatrix& identity();
     YMatrix& makeTranslation(const YVec3& t);
     YMatrix& makeRotationX(float degrees);
     YMatrix& makeRotationY(float degrees);

@@ -138,8 +138,11 @@ void GameFramework::drawScene(float dt)
             gTable->draw(YTable::DRAW_ALL & ~YTable::DRAW_MESH);
     }
 
-    updateAllBlocks(dt, playing);
-    gParticles().update(dt);
+    // Paused, the blocks' scheduled deaths and the particles stand still:
+    // a zero step still queues them for drawing.
+    const float worldDt = screen == SCREEN_PAUSED ? 0.0f : dt;
+    updateAllBlocks(worldDt, playing);
+    gParticles().update(worldDt);
     drawWorldQueues();
 }
 

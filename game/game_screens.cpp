@@ -6,9 +6,6 @@
 #include "game/game_framework.h"
 #include "game/progress.h"
 #include "platform/sys/paths.h"
-#include "render/camera.h"
-#include "render/draw_queue.h"
-#include "render/environment.h"
 #include "render/mesh_draw.h"
 #include "render/skel_instance.h"
 #include "render/render.h"
@@ -18,6 +15,7 @@
 #include "world/level_start.h"
 #include "world/racket.h"
 #include "world/table.h"
+#include "world/world_session.h"
 
 #include <algorithm>
 
@@ -145,20 +143,13 @@ void GameFramework::makeLevelThumbnails()
         if (hero)
             hero->visible = false;
 
+        // The whole capture surface (its viewport is left alone), and the
+        // level alone: no racket marker, no hero.
         gRender->beginFrame(false);
         updateCamera(0.0f);
-        float stretch = getStretch();
-        gRender->setPerspective(100.0f, stretch, 0.1f, 2.0f);
-        gEnvironment().draw();
-        gRender->setPerspective(gCamera().fov(), stretch, 5.0f, 650.0f);
-        gRender->setWorldMatrix(gCamera().view().m);
-        if (gTable)
-            gTable->draw(YTable::DRAW_ALL);
+        drawBackdrop(nullptr, nullptr, getStretch(), YTable::DRAW_ALL);
         updateAllBlocks(0.0f, false);
-        drawFrontToBack();
-        drawMeshDraws();
-        gRender->setWorldMatrix(gCamera().view().m);
-        drawBackToFront();
+        drawWorldQueues(false);
         gRender->setShader(nullptr, false);
         gRender->endFrame();
 

@@ -81,13 +81,13 @@ bool YFont::loadData(const std::string& fileName)
     return true;
 }
 
-float YFont::textWidth(const char* text) const
+float YTextFont::textWidth(const char* text) const
 {
     float width = 0.0f;
     if (!text)
         return width;
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p)
-        width += widths[*p];
+        width += charWidth(*p);
     return width;
 }
 

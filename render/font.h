@@ -49,10 +49,6 @@ public:
     const float* glyphCorners(unsigned char c) const override { return &glyphs[c].corners[0].x; }
     YShader* textShader() const override { return shader; }
 
-    // Sum of the widths of the bytes of the text, unscaled; 0 for null.
-    float textWidth(const char* text) const;
-    float textWidth(const std::string& text) const { return textWidth(text.c_str()); }
-
     // Draws the text in the 2D frame with the bottom of its line at y,
     // tinted with rgba (white when null); returns the scaled advance. Needs
     // a renderer; without one nothing is drawn and the result is 0.

@@ -36,15 +36,6 @@ float lifeFraction(float age, float life)
     return t < 0.0f ? 0.0f : (t > 1.0f ? 1.0f : t);
 }
 
-// The advance of a text in glyph units: what drawText moves by.
-float textWidth(const YTextFont* font, const std::string& text)
-{
-    float width = 0.0f;
-    for (char c : text)
-        width += font->charWidth(static_cast<unsigned char>(c));
-    return width;
-}
-
 // A random direction: each component uniform in -0.5..0.5, normalised. The
 // three numbers are drawn in x, y, z order so a seed gives the same sparks.
 YVec3 randomDirection()
@@ -205,7 +196,7 @@ void YDrawTextParticle::draw(void* item)
     gRender->setWorldMatrix(camera.view().m);
     gRender->setShaderColor(p->font->textShader(), &color.x);
     // Centred on its position along the camera's X axis.
-    float width = textWidth(p->font, p->text) * p->size;
+    float width = p->font->textWidth(p->text) * p->size;
     YVec3 origin = p->position - camera.axisX() * (width * 0.5f);
     gRender->drawText(p->font, p->text.c_str(), origin, p->size, &color.x, camera.axisX(), camera.axisY());
 }

@@ -54,8 +54,6 @@ YMaterial uniformMaterial(const YVec4& color)
     return m;
 }
 
-const float IDENTITY[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-
 } // namespace
 
 YRender::YRender()
@@ -128,7 +126,7 @@ void YRender::resetRenderStates()
     for (unsigned stage = 0; stage < mMaxStages; ++stage) {
         applyStageStates(static_cast<int>(stage), mDefaultStageStates);
         mIdentity[stage] = true;
-        setTextureMatrix(IDENTITY, static_cast<int>(stage));
+        setTextureMatrix(YMatrix::identity().m, static_cast<int>(stage));
     }
     setStageCount(1);
     mShader = nullptr;

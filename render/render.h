@@ -133,6 +133,11 @@ public:
     virtual float charWidth(unsigned char c) const = 0;
     // The glyph's four corners, x, y, z, u, v each (20 floats), in glyph units.
     virtual const float* glyphCorners(unsigned char c) const = 0;
+
+    // Sum of the widths of the bytes of the text, unscaled, up to its first
+    // zero byte (what drawing the text advances by); 0 for null.
+    float textWidth(const char* text) const;
+    float textWidth(const std::string& text) const { return textWidth(text.c_str()); }
 };
 
 // A per-texel colour transform for filtered textures.

@@ -18,8 +18,6 @@
 
 namespace {
 
-const float IDENTITY[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-
 gfx::Texture* tex(YDeviceTexture t) { return static_cast<gfx::Texture*>(t); }
 gfx::VertexBuffer* vb(YVertexBuffer b) { return static_cast<gfx::VertexBuffer*>(b); }
 gfx::IndexBuffer* ib(YIndexBuffer b) { return static_cast<gfx::IndexBuffer*>(b); }
@@ -65,7 +63,8 @@ public:
 
 Render_D3D::Render_D3D()
 {
-    std::memcpy(mProjection, IDENTITY, sizeof(mProjection));
+    std::memcpy(mProjection, YMatrix::identity().m, sizeof(mProjection));
+    std::memcpy(mWorld, YMatrix::identity().m, sizeof(mWorld));
     YLog::write("D3D object created.");
     mBinding.reset(new RenderBinding());
     setRenderBinding(mBinding.get());
@@ -275,9 +274,10 @@ void Render_D3D::setOrtho2D(float x, float y, float width, float height)
     if (!mDevice)
         return;
     img::orthoOffCenterLH(x, x + width, y + height, y, -1.0f, 1.0f, mProjection);
+    std::memcpy(mWorld, YMatrix::identity().m, sizeof(mWorld));
     mDevice->setTransform(gfx::TS_PROJECTION, mProjection);
-    mDevice->setTransform(gfx::TS_VIEW, IDENTITY);
-    mDevice->setTransform(gfx::TS_WORLD, IDENTITY);
+    mDevice->setTransform(gfx::TS_VIEW, YMatrix::identity().m);
+    mDevice->setTransform(gfx::TS_WORLD, mWorld);
 }
 
 void Render_D3D::setPerspective(float fovDegrees, float aspect, float zNear, float zFar)
@@ -285,15 +285,18 @@ void Render_D3D::setPerspective(float fovDegrees, float aspect, float zNear, flo
     if (!mDevice)
         return;
     img::perspectiveFovRH(fovDegrees * 0.017453292f, aspect, zNear, zFar, mProjection);
+    std::memcpy(mWorld, YMatrix::identity().m, sizeof(mWorld));
     mDevice->setTransform(gfx::TS_PROJECTION, mProjection);
-    mDevice->setTransform(gfx::TS_VIEW, IDENTITY);
-    mDevice->setTransform(gfx::TS_WORLD, IDENTITY);
+    mDevice->setTransform(gfx::TS_VIEW, YMatrix::identity().m);
+    mDevice->setTransform(gfx::TS_WORLD, mWorld);
 }
 
 void Render_D3D::setWorldMatrix(const float m[16])
 {
-    if (mDevice)
-        mDevice->setTransform(gfx::TS_WORLD, m);
+    if (!mDevice || !m)
+        return;
+    std::memcpy(mWorld, m, sizeof(mWorld));
+    mDevice->setTransform(gfx::TS_WORLD, mWorld);
 }
 
 void Render_D3D::drawTriangles(const float* positions, int triangleCount)
@@ -325,10 +328,12 @@ void Render_D3D::drawFullScreenQuad()
     if (!mDevice)
         return;
     static const float corners[12] = {-1, -1, 1, 1, -1, 1, -1, 1, 1, 1, 1, 1};
-    mDevice->setTransform(gfx::TS_PROJECTION, IDENTITY);
-    mDevice->setTransform(gfx::TS_WORLD, IDENTITY);
+    mDevice->setTransform(gfx::TS_PROJECTION, YMatrix::identity().m);
+    mDevice->setTransform(gfx::TS_WORLD, YMatrix::identity().m);
     mDevice->drawPrimitiveUP(gfx::PT_TRIANGLESTRIP, 2, corners, 12);
+    // Later draws see the transforms they had before.
     mDevice->setTransform(gfx::TS_PROJECTION, mProjection);
+    mDevice->setTransform(gfx::TS_WORLD, mWorld);
 }
 
 void Render_D3D::drawLineStrip(const float* positions, int segmentCount)

@@ -81,5 +81,6 @@ private:
     gfx::RenderTarget* mCapture = nullptr;
     gfx::RenderTarget* mTarget = nullptr; // current target, null = back buffer
     float mProjection[16];
+    float mWorld[16]; // the world matrix last given to the device
     std::unique_ptr<YRenderBinding> mBinding;
 };

@@ -153,8 +153,9 @@ void Render_D3D::beginFrame(bool clearColor)
     mDevice->beginScene();
     resetRenderStates();
     mDevice->clear(clearColor, true, mStencil, 0xFF000000u, 1.0f, 0);
-    static const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    const float* identity = YMatrix::identity().m;
     std::copy(identity, identity + 16, mProjection);
+    std::copy(identity, identity + 16, mWorld);
     mDevice->setTransform(gfx::TS_PROJECTION, identity);
     mDevice->setTransform(gfx::TS_VIEW, identity);
     mDevice->setTransform(gfx::TS_WORLD, identity);

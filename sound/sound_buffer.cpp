@@ -4,6 +4,7 @@
 #include "core/log.h"
 #include "platform/snd/riff.h"
 #include "platform/snd/voice.h"
+#include "platform/sys/byte_order.h"
 #include "sound/ogg_decoder.h"
 
 #include <cctype>
@@ -11,12 +12,8 @@
 
 namespace {
 
-uint16_t le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t le32(const unsigned char* p)
-{
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
-}
+using sys::le16;
+using sys::le32;
 
 // The three characters after the last '.', lower-cased.
 std::string extensionOf(const std::string& name, bool& found)

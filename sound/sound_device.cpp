@@ -4,6 +4,7 @@
 #include "core/framework.h"
 #include "core/log.h"
 #include "platform/snd/device.h"
+#include "sound/sound_convert.h"
 #include "sound/sound_source.h"
 
 #include <algorithm>
@@ -33,8 +34,6 @@ SoundState& state()
     static SoundState* s = new SoundState(); // outlives every static resource
     return *s;
 }
-
-snd::Vec3 toSnd(const YVec3& v) { return snd::Vec3{v.x, v.y, v.z}; }
 
 void handListener()
 {

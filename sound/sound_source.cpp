@@ -3,6 +3,7 @@
 #include "core/error.h"
 #include "platform/snd/voice.h"
 #include "sound/sound_buffer.h"
+#include "sound/sound_convert.h"
 #include "sound/sound_stream.h"
 
 #include <algorithm>
@@ -20,8 +21,6 @@ std::vector<YSoundSource*>& liveSources()
     static std::vector<YSoundSource*>* list = new std::vector<YSoundSource*>();
     return *list;
 }
-
-snd::Vec3 toSnd(const YVec3& v) { return snd::Vec3{v.x, v.y, v.z}; }
 
 } // namespace
 

@@ -104,11 +104,14 @@ void YSoundStream::open(const char* path)
     mDecoder = std::move(decoder);
     if (!soundDeviceReady())
         return;
-    if (!mBuffer)
+    // A new ring is marked fresh by createDeviceObjects; a refilled one has
+    // not played this file yet either.
+    if (!mBuffer) {
         createDeviceObjects();
-    else
+    } else {
         refill();
-    mFresh = true;
+        mFresh = true;
+    }
 }
 
 void YSoundStream::createDeviceObjects()

@@ -6,6 +6,7 @@
 #include "world/block.h"
 #include "world/playfield.h"
 #include "world/racket.h"
+#include "world/world_events.h"
 
 #include <algorithm>
 #include <cmath>
@@ -39,7 +40,7 @@ YBall::~YBall()
     mMode = nullptr;
     if (gWorldLive) {
         spawnBlast(&p.x, &v.x, 2.0f * r, BURST_SPARKS, BURST_COLOR, BURST_SPARK_END);
-        playBallSound(getNamedSound("destroy_ball"), p);
+        playWorldSound(getNamedSound("destroy_ball"), p);
     }
 }
 
@@ -75,7 +76,7 @@ void YBall::setMode(int modeId)
     mMode->setBall(this);
     mMode->setMatrix(saved.m);
     mMode->applyPhysics(*this);
-    playBallSound(getNamedSound("mutation"), saved.translation());
+    playWorldSound(getNamedSound("mutation"), saved.translation());
 }
 
 void YBall::setPhysics(float mass, int kind, float baseSpeed)
@@ -92,7 +93,7 @@ void YBall::kick(const YVec3& direction, const YVec3& position)
 {
     mBody.launch(direction, position);
     if (mKickCooldown <= 0.0f) {
-        playBallSound(mMode->kickSound(), mMode->position());
+        playWorldSound(mMode->kickSound(), mMode->position());
         mKickCooldown = KICK_SOUND_COOLDOWN;
     }
 }

@@ -6,17 +6,10 @@
 #include "world/ball_mode_electro.h"
 #include "world/ball_mode_plain.h"
 #include "world/ball_mode_super.h"
-#include "world/block_events.h"
+#include "world/world_events.h"
 
 #include <algorithm>
 #include <vector>
-
-// ------------------------------------------------------------ sounds
-
-void playBallSound(YNamedSound* sound, const YVec3& position, float volume)
-{
-    playBlockSound(sound, position, volume, YVec3());
-}
 
 // ------------------------------------------------- shared mesh instances
 
@@ -92,7 +85,7 @@ void YBallMode::updateEffects(YBall&, float) {}
 
 void YBallMode::bumpOther(const YVec3& position, float strength)
 {
-    playBallSound(mKickSound, position, strength);
+    playWorldSound(mKickSound, position, strength);
 }
 
 bool YBallMode::isHeld() const

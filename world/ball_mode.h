@@ -85,8 +85,3 @@ size_t ballMeshInstanceCount();
 // alive: their modes point at them.
 void releaseBallMeshInstances();
 
-// Plays a ball's sound at the position with no velocity (null plays
-// nothing), and tells the installed block events, so that the world's event
-// log hears the balls with the blocks. Volumes follow the named sounds:
-// below 0.1 is silent, negative is full volume.
-void playBallSound(YNamedSound* sound, const YVec3& position, float volume = -1.0f);

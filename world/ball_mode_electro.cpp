@@ -7,6 +7,7 @@
 #include "world/ball_mode_draw.h"
 #include "world/block_set.h"
 #include "world/table.h"
+#include "world/world_events.h"
 
 #include <algorithm>
 
@@ -66,7 +67,7 @@ void YBallElectro::runSlot(Slot& s, const YVec3& centre, float dt)
         s.timer = 0.0f;
         s.target = block;
         s.serial = block->serial();
-        playBallSound(mLightning, centre);
+        playWorldSound(mLightning, centre);
         return;
     }
     case STRIKING:
@@ -107,8 +108,7 @@ int YBallElectro::boltPoints(const YVec3& from, const YVec3& to, YVec3* points)
     points[0] = from;
     points[n] = to;
     for (int i = 1; i < n; ++i) {
-        const YVec3 shake((sys::randUnit() - 0.5f) * 2.0f * JITTER, (sys::randUnit() - 0.5f) * 2.0f * JITTER,
-                          (sys::randUnit() - 0.5f) * 2.0f * JITTER);
+        const YVec3 shake = sys::randCentred3<YVec3>() * (2.0f * JITTER);
         points[i] = from + (to - from) * (static_cast<float>(i) / static_cast<float>(n)) + shake;
     }
     return n;

@@ -4,6 +4,7 @@
 #include "world/ball.h"
 #include "world/block_set.h"
 #include "world/block_single.h"
+#include "world/world_events.h"
 
 bool YBallModeDamage::bumpSingle(YBlockSingle* single, const YVec3& force, const YVec3&,
                                  const YVec3& position, const YVec3&, float)
@@ -80,7 +81,7 @@ void YBallGenerative::spawnSmallBall(const YVec3& contact)
     // lives in the racket's list like every ball.
     auto* small = new YBall(YBallSmallId);
     small->setBodyTransform(m);
-    playBallSound(getNamedSound("small_ball"), at);
+    playWorldSound(getNamedSound("small_ball"), at);
 }
 
 // ------------------------------------------------------------------------

@@ -11,7 +11,7 @@
 
 YVec3 randomBallDirection()
 {
-    YVec3 d(sys::randUnit() - 0.5f, sys::randUnit() - 0.5f, sys::randUnit() - 0.5f);
+    YVec3 d = sys::randCentred3<YVec3>();
     const float length = d.length();
     if (!(length > 1e-6f))
         return YVec3(0.0f, 0.0f, 1.0f);

@@ -50,8 +50,7 @@ void spawnLightningSparks(const YVec3& position)
 
 bool overTable(const YVec3& p)
 {
-    return p.z >= 0.0f && std::fabs(p.x) < gPlayfield.halfWidth &&
-           std::fabs(p.y) < gPlayfield.halfDepth;
+    return isOverTableArea(p, gPlayfield.halfWidth, gPlayfield.halfDepth);
 }
 
 void destroyBlock(YBlockShape* shape, const YMatrix& transform, YRigidBody& body,

@@ -40,10 +40,7 @@ YShader* spark2Shader()
 
 YVec3 randomBonusDirection()
 {
-    YVec3 d;
-    d.x = sys::randUnit() - 0.5f;
-    d.y = sys::randUnit() - 0.5f;
-    d.z = sys::randUnit() - 0.5f;
+    YVec3 d = sys::randCentred3<YVec3>();
     // Each value is an odd multiple of 1/65534 away from zero: never all
     // three zero.
     d.normalize();
@@ -201,10 +198,7 @@ void spawnNextBonus()
     const float x = sys::randUnit() * (w / 4.0f) - w / 8.0f;
     const float y = sys::randUnit() * (d / 4.0f) - d / 8.0f;
     const float z = 20.0f + sys::randUnit() * 5.0f - 2.5f;
-    YVec3 v;
-    v.x = sys::randUnit() - 0.5f;
-    v.y = sys::randUnit() - 0.5f;
-    v.z = sys::randUnit() - 0.5f;
+    const YVec3 v = sys::randCentred3<YVec3>();
     YMatrix at;
     at.makeTranslation(YVec3(x, y, z));
     new YBonus(new YBonusNext(), at, v); // owned by the falling bonuses' list

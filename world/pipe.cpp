@@ -68,7 +68,7 @@ void YPipe::update(float dt)
     }
     const YVec3 at = matrix.translation();
     for (int i = 0; i < puffs; ++i) {
-        YVec3 d(sys::randUnit() - 0.5f, sys::randUnit() - 0.5f, sys::randUnit() - 0.5f);
+        YVec3 d = sys::randCentred3<YVec3>();
         d.normalize();
         const YVec3 v = d * SMOKE_SPREAD + YVec3(0.0f, 0.0f, SMOKE_RISE);
         gParticles().emit(SMOKE_LIFE, SMOKE_SIZE_START, SMOKE_SIZE_END, &at.x, &v.x, -1.0f, nullptr, mSmokeShader,

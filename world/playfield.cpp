@@ -6,16 +6,19 @@
 
 YPlayfield gPlayfield;
 
-namespace {
-bool validSize(float v)
+bool isValidTableSize(float v)
 {
     return std::isfinite(v) && v > 0.0f;
 }
-} // namespace
+
+bool isOverTableArea(const YVec3& p, float halfWidth, float halfDepth)
+{
+    return p.z >= 0.0f && std::fabs(p.x) < halfWidth && std::fabs(p.y) < halfDepth;
+}
 
 bool setPlayfieldSize(float width, float depth)
 {
-    if (!validSize(width) || !validSize(depth)) {
+    if (!isValidTableSize(width) || !isValidTableSize(depth)) {
         YLog::writef("Bad table size %g x %g, keeping %g x %g", width, depth, gPlayfield.width,
                      gPlayfield.depth);
         return false;

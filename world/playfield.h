@@ -14,6 +14,20 @@ struct YPlayfield {
 // 20 x 20 until the table sets its size.
 extern YPlayfield gPlayfield;
 
+// A table side that can be used: positive and finite.
+bool isValidTableSize(float v);
+
+// p.z >= 0 and strictly inside the rectangle of the given half sizes around
+// the centre. The table and the rules without a table both measure with it.
+bool isOverTableArea(const YVec3& p, float halfWidth, float halfDepth);
+
+// The racket's line on a table of the given depth: half a racket width in
+// from the near edge.
+inline float racketLineY(float racketWidth, float tableDepth)
+{
+    return (racketWidth - tableDepth) * 0.5f;
+}
+
 // Sets the table size; a size that is not a positive finite number is
 // logged and refused (false), and the old size stays.
 bool setPlayfieldSize(float width, float depth);

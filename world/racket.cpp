@@ -59,7 +59,7 @@ YRacket::~YRacket()
         gRacket = nullptr;
 }
 
-void YRacket::followTable() { y = (width - gPlayfield.depth) * 0.5f; }
+void YRacket::followTable() { y = racketLineY(width, gPlayfield.depth); }
 
 void YRacket::draw()
 {

@@ -32,11 +32,6 @@ YTableSoundHook gTableSoundHook = playTableSound;
 
 namespace {
 
-bool validSize(float v)
-{
-    return std::isfinite(v) && v > 0.0f;
-}
-
 // The shaders of the pyramid's subsets before any material is applied.
 const char* const DEFAULT_SHADERS[YPyramid::SUBSET_COUNT] = {"pyr1", "pyr2", "pyr2", "pyr4", "pyr5",
                                                               "pyr6", "pyr7", "pyr2", "pyr9"};
@@ -95,7 +90,7 @@ YTable::~YTable()
 
 bool YTable::setSize(float width, float depth, const char* material)
 {
-    if (!validSize(width) || !validSize(depth)) {
+    if (!isValidTableSize(width) || !isValidTableSize(depth)) {
         YLog::writef("Bad table size %g x %g, keeping %g x %g", static_cast<double>(width),
                      static_cast<double>(depth), static_cast<double>(mWidth), static_cast<double>(mDepth));
         return false;
@@ -184,7 +179,7 @@ void YTable::applyMaterial(const char* name)
 
 bool YTable::isOverTable(const YVec3& p) const
 {
-    return p.z >= 0.0f && std::fabs(p.x) < mHalfWidth && std::fabs(p.y) < mHalfDepth;
+    return isOverTableArea(p, mHalfWidth, mHalfDepth);
 }
 
 void YTable::draw(int flags)

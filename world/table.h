@@ -2,6 +2,7 @@
 #include "core/math.h"
 #include "render/draw_obj.h"
 #include "render/mesh_draw.h"
+#include "world/playfield.h"
 
 #include <cstddef>
 #include <vector>
@@ -118,7 +119,7 @@ public:
     float racketWidth() const { return mRacketWidth; }
     float backOffset() const { return mRacketWidth + BARRIER_GAP; }
     // The racket's line: half a racket width in from the near edge.
-    float racketY() const { return (mRacketWidth - mDepth) * 0.5f; }
+    float racketY() const { return racketLineY(mRacketWidth, mDepth); }
 
     // p.z >= 0 and strictly inside the table's rectangle.
     bool isOverTable(const YVec3& p) const;

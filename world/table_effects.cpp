@@ -44,7 +44,7 @@ void YTableEffects::blastEffects(const YVec3& centre, float radius, int sparkCou
         gTable->addMovingLightSpot(1.0f, 1.0f, reach, centre, mBlastWave, WAVE_START, WAVE_END);
     }
     for (int i = 0; i < sparkCount; ++i) {
-        YVec3 d(sys::randUnit() - 0.5f, sys::randUnit() - 0.5f, sys::randUnit() - 0.5f);
+        YVec3 d = sys::randCentred3<YVec3>();
         if (!(d.length() > 1e-6f))
             d = YVec3(0.0f, 0.0f, 1.0f);
         d.normalize();

@@ -14,15 +14,20 @@ const char* const SHADER_ATTRIBUTES[9][2] = {
     {"shader6", "pyr6"}, {"shader7", "pyr7"}, {"shader8", "pyr2"}, {"shader9", "pyr9"},
 };
 
-} // namespace
-
-const YTableMaterial* findTableMaterial(const std::string& name)
+YTableMaterial* materialNamed(const std::string& name)
 {
-    for (const YTableMaterial& m : gTableMaterials) {
+    for (YTableMaterial& m : gTableMaterials) {
         if (m.name == name)
             return &m;
     }
     return nullptr;
+}
+
+} // namespace
+
+const YTableMaterial* findTableMaterial(const std::string& name)
+{
+    return materialNamed(name);
 }
 
 YTableMaterialLoader::YTableMaterialLoader()
@@ -48,13 +53,7 @@ void YTableMaterialLoader::onTagOpen(int tagIndex)
         return;
     const XMLTag& tag = getTag(tagIndex);
     const std::string& name = tag.findAttribute("name")->value;
-    YTableMaterial* material = nullptr;
-    for (YTableMaterial& m : gTableMaterials) {
-        if (m.name == name) {
-            material = &m;
-            break;
-        }
-    }
+    YTableMaterial* material = materialNamed(name);
     if (!material) {
         gTableMaterials.push_back(YTableMaterial{name, {}});
         material = &gTableMaterials.back();

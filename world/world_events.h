@@ -33,8 +33,8 @@ public:
 // The one instance the game installs.
 YWorldEvents& worldEvents();
 
-// Plays a sound of the world (the racket's, the pipe's) the way the blocks
-// play theirs: through the named sound, then told to the installed events so
+// Plays a sound of the world (the racket's, the balls', the bonuses') the
+// way the blocks play theirs: through the named sound, then told to the installed events so
 // a log can hear it. Null plays nothing; a negative volume is full volume.
 void playWorldSound(YNamedSound* sound, const YVec3& position, float volume = -1.0f,
                     const YVec3& velocity = YVec3());

@@ -171,7 +171,9 @@ void YColBox::blast(const YVec3& centre, float radius, float strength, int spark
 
     for (int i = 0; i < list.count; ++i) {
         dGeomID geom = list.geom[i];
-        if (!geom || !(dGeomGetCategoryBits(geom) & (COL_BLOCK | COL_BALL)))
+        // The probe's collide bits (COLLIDE_PROBE) meet blocks only, so no
+        // other kind of geom is among the contacts; the check keeps it so.
+        if (!geom || !(dGeomGetCategoryBits(geom) & COL_BLOCK))
             continue;
         YRigidBody* owner = ownerOf(dGeomGetBody(geom));
         if (!owner)

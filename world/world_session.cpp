@@ -99,7 +99,8 @@ void releaseRunAssets(const std::vector<YRenderResource*>& keep)
 void drawBackdrop(const float pos[2], const float size[2], float aspect, int tableParts)
 {
     if (gRender) {
-        gRender->setViewport(pos, size);
+        if (pos && size)
+            gRender->setViewport(pos, size);
         gRender->setPerspective(100.0f, aspect, 0.1f, 2.0f);
         gEnvironment().draw();
         gRender->setPerspective(gCamera().fov(), aspect, 5.0f, 650.0f);
@@ -109,10 +110,10 @@ void drawBackdrop(const float pos[2], const float size[2], float aspect, int tab
         gTable->draw(tableParts);
 }
 
-void drawWorldQueues()
+void drawWorldQueues(bool withRacket)
 {
     drawFrontToBack();
-    if (gRacket)
+    if (withRacket && gRacket)
         gRacket->draw();
     drawMeshDraws();
     if (gRender)

@@ -38,11 +38,13 @@ private:
 void releaseRunAssets(const std::vector<YRenderResource*>& keep = {});
 
 // The backdrop at its own near range, then the table parts asked for, in
-// the viewport given, leaving the camera's projection and view set. Without
-// a renderer only the table is "drawn", which empties its light spots.
+// the viewport given (null pos or size: the viewport stays as it is, such
+// as a capture surface's whole), leaving the camera's projection and view
+// set. Without a renderer only the table is "drawn", which empties its light
+// spots.
 void drawBackdrop(const float pos[2], const float size[2], float aspect, int tableParts);
 
 // Everything queued for the frame: the opaque items front to back, the
-// racket with its hero and balls, the loose meshes, then the see-through
-// items back to front under the camera's view.
-void drawWorldQueues();
+// racket (its target marker; left out when withRacket is false), the loose
+// meshes, then the see-through items back to front under the camera's view.
+void drawWorldQueues(bool withRacket = true);

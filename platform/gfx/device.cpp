@@ -189,6 +189,7 @@ void Device::Impl::releaseAll()
         delete b;
     }
     vertexBuffers.clear();
+    forgetVertexFormat();
     for (IndexBuffer* b : indexBuffers) {
         gl.DeleteBuffers(1, &b->id);
         delete b;
@@ -380,6 +381,10 @@ void Device::releaseVertexBuffer(VertexBuffer* buffer)
     }
     if (d.stream == buffer)
         d.stream = nullptr;
+    // GL drops a deleted buffer from the arrays and may hand its name out
+    // again, so the arrays must be set up afresh.
+    if (d.arrays.buffer == buffer->id)
+        d.forgetVertexFormat();
     gl.DeleteBuffers(1, &buffer->id);
     delete buffer;
 }
@@ -449,6 +454,7 @@ DeviceState Device::state() const
 void Device::simulateLoss()
 {
     mImpl->deviceState = DeviceState::Lost;
+    mImpl->forgetVertexFormat();
 }
 
 void Device::allowReset()

@@ -111,6 +111,21 @@ struct Device::Impl {
     int streamStride = 0;
     IndexBuffer* indices = nullptr;
 
+    // The client arrays as the last draw pointed them: the stride, the
+    // vertex buffer bound then (0 for client memory) and the base pointer.
+    // A draw with the same three skips the set-up. Stride 0 means unknown:
+    // anything that changes client state, or deletes a buffer GL might still
+    // name in an array, calls forgetVertexFormat.
+    struct VertexArrays {
+        int stride = 0;
+        GLuint buffer = 0;
+        const uint8_t* base = nullptr;
+    } arrays;
+    void forgetVertexFormat()
+    {
+        arrays = VertexArrays();
+    }
+
     DeviceState deviceState = DeviceState::Ok;
     std::function<void(const std::string&)> logHandler;
     std::set<std::string> logged;
@@ -166,7 +181,7 @@ struct Device::Impl {
     bool readPixels(RenderTarget* t, int& width, int& height, std::vector<uint8_t>& rgba);
 
     // draws.cpp
-    bool setupVertexFormat(int stride, const uint8_t* base);
+    bool setupVertexFormat(int stride, GLuint buffer, const uint8_t* base);
     void drawIndexedTriangles(int minVertex, int vertexCount, int startIndex, int triangleCount);
     void drawPrimitiveUP(Primitive type, int count, const void* vertices, int stride);
 };

@@ -26,15 +26,19 @@ bool knownStride(int stride)
 } // namespace
 
 // Points GL's arrays at vertices of the given stride; base is a client
-// pointer, or null for offsets into the bound vertex buffer. Texture
-// coordinate set 0 feeds unit 0 and set 1 unit 1; other units, and every
-// unit of a format without coordinates, read (0, 0).
-bool Device::Impl::setupVertexFormat(int stride, const uint8_t* base)
+// pointer, or null for offsets into buffer, which the caller has bound.
+// Texture coordinate set 0 feeds unit 0 and set 1 unit 1; other units, and
+// every unit of a format without coordinates, read (0, 0). When the arrays
+// already point there nothing is sent: draws leave the arrays, the
+// disabled arrays' current values and the white colour as they were.
+bool Device::Impl::setupVertexFormat(int stride, GLuint buffer, const uint8_t* base)
 {
     if (!knownStride(stride)) {
         logOnce("vertex stride " + std::to_string(stride) + " is not a known format");
         return false;
     }
+    if (arrays.stride == stride && arrays.buffer == buffer && arrays.base == base)
+        return true;
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, stride, base);
     if (stride == kStrideMesh) {
@@ -60,6 +64,9 @@ bool Device::Impl::setupVertexFormat(int stride, const uint8_t* base)
     gl.ClientActiveTexture(GL_TEXTURE0);
     // Vertices carry no colour: unlit drawing uses opaque white.
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    arrays.stride = stride;
+    arrays.buffer = buffer;
+    arrays.base = base;
     return true;
 }
 
@@ -91,7 +98,7 @@ void Device::Impl::drawPrimitiveUP(Primitive type, int count, const void* vertic
     if (vertexCount > INT32_MAX)
         return;
     gl.BindBuffer(GL_ARRAY_BUFFER, 0);
-    if (!setupVertexFormat(stride, static_cast<const uint8_t*>(vertices)))
+    if (!setupVertexFormat(stride, 0, static_cast<const uint8_t*>(vertices)))
         return;
     applyTransformsAndLighting();
     applyStages();
@@ -129,7 +136,7 @@ void Device::Impl::drawIndexedTriangles(int minVertex, int vertexCount, int star
     }
     gl.BindBuffer(GL_ARRAY_BUFFER, stream->id);
     gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices->id);
-    setupVertexFormat(streamStride, nullptr);
+    setupVertexFormat(streamStride, stream->id, nullptr);
     applyTransformsAndLighting();
     applyStages();
     gl.DrawRangeElements(GL_TRIANGLES, static_cast<GLuint>(minVertex), static_cast<GLuint>(minVertex + vertexCount - 1),

@@ -118,6 +118,7 @@ void Device::Impl::resetStates()
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
+    forgetVertexFormat();
     for (int i = 0; i < maxStages; ++i) {
         resetStage(i);
         gl.ActiveTexture(GL_TEXTURE0 + i);
@@ -280,19 +281,17 @@ void Device::Impl::setTransform(int transform, const float m[16])
 {
     if (!m)
         return;
+    // Loading the same matrix again leaves GL's matrices as they are.
+    auto store = [this](float (&to)[16], const float* from) {
+        if (std::memcmp(to, from, sizeof to) != 0) {
+            std::memcpy(to, from, sizeof to);
+            transformsDirty = true;
+        }
+    };
     switch (transform) {
-    case TS_WORLD:
-        std::memcpy(world, m, sizeof world);
-        transformsDirty = true;
-        return;
-    case TS_VIEW:
-        std::memcpy(view, m, sizeof view);
-        transformsDirty = true;
-        return;
-    case TS_PROJECTION:
-        std::memcpy(projection, m, sizeof projection);
-        transformsDirty = true;
-        return;
+    case TS_WORLD: store(world, m); return;
+    case TS_VIEW: store(view, m); return;
+    case TS_PROJECTION: store(projection, m); return;
     default: break;
     }
     int stage = transform - TS_TEXTURE0;

@@ -4,6 +4,7 @@
 // range it must never leave, fills `out` only on success and otherwise
 // leaves a one-line reason in `error`.
 #include "platform/img/image.h"
+#include "platform/sys/byte_order.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -48,12 +49,8 @@ inline bool checkSize(long long width, long long height, const char* format, std
     return true;
 }
 
-inline uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-inline uint32_t le32(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
-}
+using sys::le16;
+using sys::le32;
 
 } // namespace detail
 } // namespace img

@@ -1,5 +1,6 @@
 #include "platform/snd/riff.h"
 
+#include "platform/sys/byte_order.h"
 #include "platform/sys/files.h"
 
 #include <algorithm>
@@ -11,9 +12,7 @@ namespace {
 
 uint32_t readLE32(const std::string& data, size_t at)
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(data.data() + at);
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
+    return sys::le32(reinterpret_cast<const uint8_t*>(data.data() + at));
 }
 
 } // namespace

@@ -31,4 +31,17 @@ void srand(uint32_t seed);
 // rand() / 32767 as a float in 0..1.
 float randUnit();
 
+// A vector of three randUnit() - 0.5 values (each in -0.5..0.5), drawn x,
+// then y, then z. Drawing them as constructor arguments would leave the
+// order to the compiler, and the same seed would give different worlds on
+// different builds. V is any type built from three floats (YVec3).
+template <typename V>
+V randCentred3()
+{
+    const float x = randUnit() - 0.5f;
+    const float y = randUnit() - 0.5f;
+    const float z = randUnit() - 0.5f;
+    return V(x, y, z);
+}
+
 } // namespace sys

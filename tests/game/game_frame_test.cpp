@@ -2,6 +2,7 @@
 
 #include "game/progress.h"
 #include "platform/sys/paths.h"
+#include "render/particles.h"
 #include "world/block.h"
 #include "world/physics_world.h"
 #include "world/racket.h"
@@ -10,7 +11,18 @@ using namespace gametest;
 
 namespace {
 
-class GameFrame : public GameTest {};
+class GameFrame : public GameTest {
+protected:
+    // A new game, played and then paused, steady on the pause screen.
+    void pauseNewGame()
+    {
+        ASSERT_TRUE(runUntilSteady(SCREEN_MAIN_MENU));
+        game->setScreen(SCREEN_NEW_GAME);
+        ASSERT_TRUE(runUntilSteady(SCREEN_PLAYING));
+        game->setScreen(SCREEN_PAUSED);
+        ASSERT_TRUE(runUntilSteady(SCREEN_PAUSED));
+    }
+};
 
 } // namespace
 
@@ -71,11 +83,7 @@ TEST_F(GameFrame, FadesTakeASecondEachWayAndRepeatedRequestsDoNotRestart)
 
 TEST_F(GameFrame, PausedFreezesTheWorld)
 {
-    ASSERT_TRUE(runUntilSteady(SCREEN_MAIN_MENU));
-    game->setScreen(SCREEN_NEW_GAME);
-    ASSERT_TRUE(runUntilSteady(SCREEN_PLAYING));
-    game->setScreen(SCREEN_PAUSED);
-    ASSERT_TRUE(runUntilSteady(SCREEN_PAUSED));
+    ASSERT_NO_FATAL_FAILURE(pauseNewGame());
     float x = gRacket->x;
     gRacket->state = YRACKET_PLAY;
     gRacket->moveTo(1.0f);
@@ -85,6 +93,37 @@ TEST_F(GameFrame, PausedFreezesTheWorld)
     game->setScreen(SCREEN_PLAYING);
     ASSERT_TRUE(runUntilSteady(SCREEN_PLAYING));
     EXPECT_NE(x, gRacket->x);
+}
+
+TEST_F(GameFrame, PausedHoldsParticlesAndScheduledBlockDeaths)
+{
+    ASSERT_NO_FATAL_FAILURE(pauseNewGame());
+
+    const float at[3] = {0.0f, 0.0f, 2.0f}, velocity[3] = {1.0f, 0.0f, 0.0f};
+    gParticles().emit(0.5f, 0.2f, 0.2f, at, velocity, -1.0f, nullptr, nullptr, nullptr, nullptr);
+    const std::deque<YParticle> before = gParticles().particles();
+    const size_t blocks = gBlocks.size();
+    ASSERT_GT(blocks, 0u);
+    gBlocks.front()->deleteLater(0.1f);
+
+    for (int i = 0; i < 20; ++i)
+        frame(); // a second, ten times the particle's and the block's time
+    const std::deque<YParticle>& after = gParticles().particles();
+    ASSERT_EQ(before.size(), after.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(before[i].age, after[i].age) << i;
+        EXPECT_EQ(before[i].position.x, after[i].position.x) << i;
+        EXPECT_EQ(before[i].position.y, after[i].position.y) << i;
+        EXPECT_EQ(before[i].position.z, after[i].position.z) << i;
+    }
+    EXPECT_EQ(blocks, gBlocks.size());
+
+    // Back in play, both run out.
+    game->setScreen(SCREEN_PLAYING);
+    ASSERT_TRUE(runUntilSteady(SCREEN_PLAYING));
+    EXPECT_EQ(blocks - 1, gBlocks.size());
+    for (const YParticle& p : gParticles().particles())
+        EXPECT_FALSE(p.position.z == at[2] && p.velocity.x == velocity[0] && p.life == 0.5f);
 }
 
 TEST_F(GameFrame, LevelEndLeadsOnByLivesAndLevelsLeft)

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <mutex>
 #include <sys/stat.h>
 #include <thread>
 #include <sys/wait.h>
@@ -141,6 +142,38 @@ TEST(Files, AtomicWriteReplacesOrKeepsTheOldFile)
     // Writing into a missing folder fails cleanly.
     EXPECT_FALSE(sys::writeFileAtomic("nofolder/x.dat", "x", &error));
     EXPECT_FALSE(error.empty());
+}
+
+TEST(Files, AtomicWritersOfOneFileTakeTurns)
+{
+    // A writer that died before its rename left its temporary file behind,
+    // longer than anything written below.
+    testutil::writeText("shared.dat.tmp", std::string(100000, 'x'));
+
+    // Two writers of different lengths: a shared temporary file would mix
+    // their bytes, or one would rename the other's file away and fail.
+    const std::string contents[2] = {std::string(40000, 'a'), std::string(3000, 'b')};
+    std::atomic<int> failures{0};
+    std::string firstError;
+    std::mutex errorLock;
+    auto writer = [&](int which) {
+        for (int i = 0; i < 40; ++i) {
+            std::string error;
+            if (!sys::writeFileAtomic("shared.dat", contents[which], &error)) {
+                ++failures;
+                std::lock_guard<std::mutex> guard(errorLock);
+                if (firstError.empty())
+                    firstError = error;
+            }
+        }
+    };
+    std::thread one(writer, 0), two(writer, 1);
+    one.join();
+    two.join();
+    EXPECT_EQ(0, failures.load()) << firstError;
+    std::string last = testutil::readText("shared.dat");
+    EXPECT_TRUE(last == contents[0] || last == contents[1]) << last.size() << " bytes";
+    EXPECT_EQ(sys::PathKind::Missing, sys::pathKind("shared.dat.tmp"));
 }
 
 TEST(InstanceLock, SecondHolderIsRefusedUntilRelease)
