@@ -1,5 +1,6 @@
-// A picture of the game in play: blocks breaking, falling bonuses and a
-// ball in a glowing mode, captured from the real frame.
+// Pictures of the real frame: the hero running round the table behind the
+// main menu, holding a ball at the table's edge, and the game in play with
+// blocks breaking, falling bonuses and a ball in a glowing mode.
 #include "tests/game/game_fixture.h"
 
 #include "platform/img/image.h"
@@ -40,7 +41,51 @@ protected:
     }
 };
 
+// Something was drawn all over the picture: no large black band left by a
+// broken viewport or an undrawn backdrop (the menu screens' band aside).
+void expectDrawnAllOver(const char* file, int firstRow = 0, int lastRow = -1)
+{
+    img::Image shot;
+    std::string error;
+    ASSERT_TRUE(img::loadImage(file, shot, &error)) << error;
+    const int last = lastRow < 0 ? shot.height : lastRow;
+    int dark = 0, all = 0;
+    for (int y = firstRow; y < last; y += 8)
+        for (int x = 0; x < shot.width; x += 8) {
+            const uint8_t* t = shot.texel(x, y);
+            dark += t[0] + t[1] + t[2] < 6 ? 1 : 0;
+            ++all;
+        }
+    EXPECT_LT(dark, all / 2) << file;
+}
+
 } // namespace
+
+TEST_F(GameCapture, TheHeroRunsInTheMenuAndHoldsABallAtTheEdge)
+{
+    ASSERT_TRUE(runUntilSteady(SCREEN_MAIN_MENU));
+    // The run's phase moves on each time the run clip starts over.
+    const float phase = gRacket->menuRunPhase();
+    for (int i = 0; i < 60; ++i)
+        frame();
+    EXPECT_NE(phase, gRacket->menuRunPhase()) << "the hero stands still behind the menu";
+    ASSERT_TRUE(testutil::captureShot(*gRender, 320, 240, "menu_run.bmp", [&] { frame(); }));
+    // The menu screens draw the scene in a band from 0.15 to 0.85 of the height.
+    expectDrawnAllOver("menu_run.bmp", 240 * 15 / 100 + 4, 240 * 85 / 100 - 4);
+
+    game->setScreen(SCREEN_NEW_GAME);
+    ASSERT_TRUE(runUntilSteady(SCREEN_PLAYING));
+    for (int i = 0; i < 400 && !(gRacket->state == YRACKET_PLAY && gRacket->held); ++i)
+        frame();
+    ASSERT_EQ(YRACKET_PLAY, gRacket->state);
+    ASSERT_NE(nullptr, gRacket->held) << "the hero holds no ball at the start of play";
+    gRacket->moveTo(0.3f);
+    for (int i = 0; i < 10; ++i)
+        frame();
+    ASSERT_NE(nullptr, gRacket->held);
+    ASSERT_TRUE(testutil::captureShot(*gRender, 320, 240, "hold.bmp", [&] { frame(); }));
+    expectDrawnAllOver("hold.bmp");
+}
 
 TEST_F(GameCapture, MidPlayWithFallingBonusesAndAFireBall)
 {
@@ -59,17 +104,5 @@ TEST_F(GameCapture, MidPlayWithFallingBonusesAndAFireBall)
 
     ASSERT_TRUE(testutil::captureShot(*gRender, 320, 240, "play.bmp", [&] { frame(); }));
 
-    img::Image shot;
-    std::string error;
-    ASSERT_TRUE(img::loadImage("play.bmp", shot, &error)) << error;
-    // Something was drawn all over: no large black band left by a broken
-    // viewport or an undrawn backdrop.
-    int dark = 0;
-    for (int y = 0; y < shot.height; y += 8)
-        for (int x = 0; x < shot.width; x += 8) {
-            const uint8_t* t = shot.texel(x, y);
-            if (t[0] + t[1] + t[2] < 6)
-                ++dark;
-        }
-    EXPECT_LT(dark, (shot.width / 8) * (shot.height / 8) / 2);
+    expectDrawnAllOver("play.bmp");
 }
