@@ -6,6 +6,7 @@
 #include "platform/sys/message_box.h"
 #include "platform/wnd/keys.h"
 
+#include <cmath>
 #include <cstdlib>
 
 YFramework* gFramework = nullptr;
@@ -60,6 +61,19 @@ YRect applySizing(SizingEdge edge, YRect r, int frameWidth, int frameHeight, flo
     }
     return r;
 }
+
+namespace {
+
+// True when a client size is at the ratio aspect to within one pixel of
+// rounding along either dimension (with a little room for float error).
+bool fitsAspect(int width, int height, float aspect)
+{
+    const double slack = 1.01;
+    const double a = aspect;
+    return std::fabs(width - height * a) < slack || std::fabs(height - width / a) < slack;
+}
+
+} // namespace
 
 YFramework::YFramework()
 {
@@ -208,6 +222,11 @@ void YFramework::destroyWindow()
 void YFramework::keepAspect(int width, int height)
 {
     if (fullscreen || maximized || !mWindow)
+        return;
+    // The window answers a resize with a size event of its own: a size that
+    // already fits is kept, so a correction (which truncates to within a
+    // pixel) comes back accepted instead of being truncated again.
+    if (fitsAspect(width, height, aspect))
         return;
     // The window system reports the result of a drag, not the edge: an
     // edge changed one dimension, a corner both.

@@ -38,12 +38,13 @@ size_t randomIndex(size_t size)
 // opaque items first, see-through ones only when there are too few.
 void dealRandomBonuses(YBlockSet& set)
 {
-    // A negative count (more placed than the level holds) deals nothing of
-    // its own id and takes nothing from the others.
+    // A negative count (more placed of an id than the level holds) deals
+    // nothing of its own id and lowers what the others get: stored levels
+    // are balanced on that.
     long remaining = 0;
     for (int c : gBonusCounts)
-        remaining += c > 0 ? c : 0;
-    if (remaining == 0)
+        remaining += c;
+    if (remaining <= 0)
         return;
 
     std::vector<YBlockItem*> opaque, blended;

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
+#include <utility>
 #include <vector>
 
 using wnd::Event;
@@ -41,6 +44,16 @@ public:
     void onTimer(uint32_t id, uint32_t elapsed) override { fired.emplace_back(id, elapsed); }
 
     using YFramework::keys;
+
+    // Keeps the aspect of a desktop of the given size, as window creation
+    // would have found on it.
+    void desktop(int width, int height)
+    {
+        desktopWidth = width;
+        desktopHeight = height;
+        aspect = static_cast<float>(width) / static_cast<float>(height);
+        window()->setMinimumClientSize(320, static_cast<int>(320 / aspect));
+    }
 };
 
 class FrameworkTest : public ::testing::Test {
@@ -218,4 +231,52 @@ TEST_F(FrameworkTest, AtMostOneDueTimerFiresEachPass)
     ASSERT_EQ(3u, p.fired.size());
     EXPECT_EQ(1u, p.fired[2].first);
     EXPECT_EQ(300u, p.fired[2].second);
+}
+
+// The window answers every size the framework asks for with a size event of
+// its own, so an aspect correction must be accepted when it comes back:
+// otherwise each round truncates again and the window shrinks.
+TEST_F(FrameworkTest, WindowSizeSettlesAfterOneCorrectionAndNeverDrifts)
+{
+    struct Case {
+        int desktopWidth, desktopHeight;
+        std::vector<std::pair<int, int>> drags; // client sizes the user drags to
+    };
+    const Case cases[] = {
+        {1366, 768, {{900, 600}, {1270, 600}, {1270, 714}, {1085, 611}, {683, 384}, {684, 500}, {330, 100}}},
+        {1920, 1080, {{1085, 611}, {1086, 611}, {1000, 800}, {1600, 800}, {1600, 903}}},
+        {1280, 1024, {{1024, 768}, {1000, 801}, {640, 512}, {641, 700}}},
+        {2560, 1080, {{1366, 768}, {1200, 506}, {900, 380}, {901, 390}}},
+        {1080, 1920, {{600, 900}, {700, 1244}, {640, 1000}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.desktopWidth) + "x" + std::to_string(c.desktopHeight));
+        Probe p;
+        p.createWindowed("sizing", 800, 600);
+        p.desktop(c.desktopWidth, c.desktopHeight);
+        const double aspect = p.getAspect();
+        for (int i = 0; i < 4; ++i)
+            p.step(); // the creation's size and its correction
+        for (auto [w, h] : c.drags) {
+            SCOPED_TRACE("drag to " + std::to_string(w) + "x" + std::to_string(h));
+            p.calls.clear();
+            p.window()->setClientSize(w, h);
+            for (int i = 0; i < 20; ++i)
+                p.step();
+            // The drag itself and at most one correction reached the game.
+            EXPECT_LE(p.calls.size(), 2u);
+            const int cw = p.getClientWidth(), ch = p.getClientHeight();
+            int ww = 0, wh = 0;
+            p.window()->clientSize(ww, wh);
+            EXPECT_EQ(ww, cw);
+            EXPECT_EQ(wh, ch);
+            EXPECT_TRUE(std::fabs(cw - ch * aspect) < 1.01 || std::fabs(ch - cw / aspect) < 1.01)
+                << cw << "x" << ch;
+            // Sizes already at the aspect are kept exactly.
+            if (std::fabs(w - h * aspect) < 1.0 && w >= 320) {
+                EXPECT_EQ(w, cw);
+                EXPECT_EQ(h, ch);
+            }
+        }
+    }
 }

@@ -128,16 +128,36 @@ TEST_F(LevelStart, AnUnreadableLevelLeavesAnEmptyWorld)
         EXPECT_EQ(0u, s->itemCount());
 }
 
-TEST_F(LevelStart, ANegativeCountTakesNothingFromTheOtherIds)
+TEST_F(LevelStart, ANegativeCountDealsNothingOfItsIdAndLowersTheOthers)
 {
-    YLevelFile level;
-    for (int x = 0; x < 3; ++x)
-        level.items.push_back(item(x, "plain"));
-    level.bonusCounts[2] = 1;
-    level.bonusCounts[7] = -1; // one more placed than the level's total
-    int opaque, blended;
-    build(level, opaque, blended);
-    EXPECT_EQ((std::vector<int>{2}), gMadeIds);
-    EXPECT_EQ(1, opaque);
-    EXPECT_EQ(0, blended);
+    // The random total is the sum of every count, negative ones included.
+    struct Case {
+        std::vector<std::pair<int, int>> counts; // id, count
+        int placedId;                            // one item holds it (-1 none)
+        std::vector<int> made;                   // builders made, in order
+    };
+    const Case cases[] = {
+        {{{2, 1}, {7, -1}}, -1, {}},             // total 0: nothing dealt
+        {{{2, 1}}, 7, {7}},                      // placed beyond its count of 0
+        {{{2, 1}, {7, -3}}, -1, {}},             // total below 0
+        {{{2, 3}, {7, -1}}, -1, {2, 2}},         // id 2 gets 2 of its 3
+        {{{1, -1}, {4, 1}, {6, 2}}, -1, {4, 6}}, // lower ids first
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.counts));
+        clearWorld();
+        gMadeIds.clear();
+        YLevelFile level;
+        for (int x = 0; x < 4; ++x)
+            level.items.push_back(item(x, "plain"));
+        if (c.placedId >= 0)
+            level.items.push_back(item(4, "plain", c.placedId));
+        for (auto [id, count] : c.counts)
+            level.bonusCounts[id] = count;
+        int opaque, blended;
+        build(level, opaque, blended);
+        EXPECT_EQ(c.made, gMadeIds);
+        EXPECT_EQ(static_cast<int>(c.made.size()), opaque);
+        EXPECT_EQ(0, blended);
+    }
 }
