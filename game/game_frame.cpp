@@ -2,6 +2,8 @@
 // scene, the overlays and the fades.
 #include "core/init.h"
 #include "game/game_framework.h"
+#include "game/hud.h"
+#include "game/screen_quad.h"
 #include "platform/sys/clock.h"
 #include "platform/sys/random.h"
 #include "platform/wnd/keys.h"
@@ -17,29 +19,11 @@
 #include "world/block_update.h"
 #include "world/physics_world.h"
 #include "world/racket.h"
-#include "world/score_popups.h"
 #include "world/table.h"
 #include "world/world_session.h"
 
 #include <algorithm>
 #include <cmath>
-
-namespace {
-
-// A 2D quad in the 800 x 600 screen with one colour on every vertex:
-// position, then both texture pairs.
-void screenQuad(float x0, float y0, float x1, float y1)
-{
-    const float v[28] = {
-        x0, y0, 0, 0, 0, 0, 0, //
-        x1, y0, 0, 1, 0, 1, 0, //
-        x1, y1, 0, 1, 1, 1, 1, //
-        x0, y1, 0, 0, 1, 0, 1,
-    };
-    gRender->drawQuadUV2(v);
-}
-
-} // namespace
 
 bool GameFramework::renderFrame()
 {
@@ -58,6 +42,7 @@ bool GameFramework::renderFrame()
     }
     float dt = std::min(mFrameTime, 0.05f);
     mFrameTime = 0.0f;
+    applyWindowChanges();
 
     if (screen == SCREEN_SPLASH) {
         // The splash sequence shows nothing yet: it is over at once.
@@ -82,10 +67,11 @@ bool GameFramework::renderFrame()
 
     updateSound();
     updateShaders(dt);
+    getGameConsole().update(dt);
     if (screen != SCREEN_PAUSED) {
         gPhysics->step(dt);
         gRacket->update(dt);
-        gPopups.updatePopups(dt);
+        gHud.updatePopups(dt);
     }
     if (gTable)
         gTable->update(dt);
@@ -94,6 +80,7 @@ bool GameFramework::renderFrame()
     drawOverlay();
     runFade(dt);
 
+    getGameConsole().draw();
     gRender->setShader(nullptr, false);
     if (gInit().fps && mSystemFont) {
         gRender->setOrtho2D(0, 0, 800, 600);
@@ -148,10 +135,12 @@ void GameFramework::drawScene(float dt)
 
 void GameFramework::drawOverlay()
 {
-    // No menu pages yet: the screens show the scene only.
+    // No menu pages yet: the screens show the scene, play its HUD.
     const float pos[2] = {0, 0}, size[2] = {1, 1};
     gRender->setViewport(pos, size);
     gRender->setOrtho2D(0, 0, 800, 600);
+    if (screen == SCREEN_PLAYING)
+        gHud.draw();
 }
 
 void GameFramework::runFade(float dt)
@@ -181,7 +170,7 @@ void GameFramework::drawPointer()
     float x = clientWidth > 0 ? mouseX * 800.0f / clientWidth : 0.0f;
     float y = clientHeight > 0 ? mouseY * 600.0f / clientHeight : 0.0f;
     gRender->setShader(mCursorShader, true);
-    screenQuad(x, y, x + 30.0f, y + 30.0f);
+    drawScreenQuad(x, y, x + 30.0f, y + 30.0f);
 }
 
 void GameFramework::drawLogo()
@@ -189,7 +178,7 @@ void GameFramework::drawLogo()
     if (!mLogoShader)
         mLogoShader = getShader("logo");
     gRender->setShader(mLogoShader, true);
-    screenQuad(175.0f, 0.0f, 625.0f, 225.0f);
+    drawScreenQuad(175.0f, 0.0f, 625.0f, 225.0f);
 }
 
 void GameFramework::drawFade(float alpha)
@@ -200,7 +189,7 @@ void GameFramework::drawFade(float alpha)
     const float colour[4] = {c, c, c, alpha};
     gRender->setOrtho2D(0, 0, 800, 600);
     gRender->setShaderColor(mFadeShader, colour);
-    screenQuad(0.0f, 0.0f, 800.0f, 600.0f);
+    drawScreenQuad(0.0f, 0.0f, 800.0f, 600.0f);
 }
 
 void GameFramework::placeListener()

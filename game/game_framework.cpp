@@ -24,7 +24,9 @@
 #include "sound/sound_loader.h"
 #include "sound/sound_device.h"
 #include "sound/sound_source.h"
+#include "game/hud.h"
 #include "game/progress.h"
+#include "game/score_table.h"
 #include "world/racket.h"
 #include "world/world_session.h"
 
@@ -43,9 +45,11 @@ GameFramework::GameFramework(const std::string&)
     highestLevel = 0;
     sys::srand(sys::timeGetTime());
 
+    gScoreTable.load(YScoreTable::FILE_NAME);
     readProgress();
     gLevelNames = listLevelNames();
     gGameFramework = this;
+    getGameConsole();
 
     std::string error;
     if (!wnd::initVideo(&error)) {
@@ -72,6 +76,8 @@ GameFramework::GameFramework(const std::string&)
     gInit().load("config.yml");
 
     mWorld = std::make_unique<YWorldSession>(this);
+    loadInterface();
+    gHud.init();
 
     music->addFolder("music");
     setListenerDistanceFactors(0.02f);
@@ -97,6 +103,7 @@ GameFramework::~GameFramework()
     // The world goes first and silently, then the assets of the run while
     // the renderer still exists.
     mWorld.reset();
+    mConsole.reset();
     releaseRunAssets();
     delete gRender;
     destroyWindow();
@@ -133,6 +140,22 @@ void GameFramework::toggleFullscreen()
         createWindow();
     }
     gInit().fullscreen = fullscreen;
+}
+
+void GameFramework::applyWindowChanges()
+{
+    const int wanted = mWantedFullscreen;
+    mWantedFullscreen = -1;
+    if (mRecreateWindow) {
+        mRecreateWindow = false;
+        if (wanted >= 0)
+            fullscreen = wanted != 0;
+        gInit().fullscreen = fullscreen;
+        destroyWindow();
+        createWindow();
+    } else if (wanted >= 0 && (wanted != 0) != fullscreen) {
+        toggleFullscreen();
+    }
 }
 
 const uint32_t* GameFramework::getIcon(int& width, int& height)

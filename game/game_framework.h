@@ -1,6 +1,8 @@
 #pragma once
 #include "core/framework.h"
+#include "game/page_context.h"
 #include "render/camera.h"
+#include "render/console.h"
 #include "world/game_event.h"
 
 #include <cstdint>
@@ -32,7 +34,7 @@ enum GameTransition : int32_t { FADING_OUT = 0, FADING_IN = 1, STEADY = 2 };
 
 // The game application: loads everything in a fixed order, then runs the
 // frames of the screens and moves between them through fades.
-class GameFramework : public YFramework, public YGameEvent {
+class GameFramework : public YFramework, public YConsoleCommand, public YGameEvent {
 public:
     explicit GameFramework(const std::string& modulePath);
     ~GameFramework() override;
@@ -43,6 +45,20 @@ public:
     void onSize(int width, int height) override;
     const uint32_t* getIcon(int& width, int& height) override;
 
+    // Input, routed by screen (game_input.cpp).
+    void onMouseMove(int x, int y) override;
+    void onMouseWheel(int delta) override;
+    void onMouseDown(int button, int x, int y) override;
+    void onMouseUp(int button, int x, int y) override;
+    void onKeyDown(int virtualKey) override;
+    void onChar(int character) override;
+
+    // YConsoleCommand
+    void onConsoleCommand(int id) override;
+    void onConsoleVariable(int id) override;
+    // The game's console, made with its names on first use.
+    YConsole& getGameConsole();
+
     // YGameEvent
     void onGameOver() override;
     void onLevelEnd() override;
@@ -50,6 +66,8 @@ public:
 
     void createWindow();
     void toggleFullscreen();
+    // Reads the interface folder's string table, fonts and shaders.
+    void loadInterface();
 
     // Asks for another screen: the current one fades out for a second, the
     // new one's entry actions run, and it fades in.
@@ -82,6 +100,10 @@ public:
     float fade = 0.0f;
     int32_t currentLevel = 0;
     int32_t highestLevel = 0;
+    // The highest level that "open_all_levels" stores: every level is open.
+    static constexpr int32_t ALL_LEVELS_OPEN = 10000;
+    // The menu pages' input context.
+    GamePageContext ui;
 
 private:
     // The 3D scene of the frame: backdrop, table, blocks, objects, queues.
@@ -91,6 +113,19 @@ private:
     void placeListener();
     float viewingDistance() const;
     void lookAt(const YVec3& eye, const YVec3& target, float fov);
+    // Window changes asked for by the console, made at the start of a frame.
+    void applyWindowChanges();
+
+    // Input helpers (game_input.cpp): a window y in the pages' units, whether
+    // a page is shown, the end of a right-button view drag (also when the
+    // screen changes under it), and what the splash and the pages do with
+    // the keys and clicks meant for them.
+    int pageY(int y) const;
+    bool pageShown() const;
+    void endViewDrag();
+    void skipSplash(bool all);
+    void showMainMenuPage();
+    void showPausePage();
 
     YFont* mSystemFont = nullptr;
     std::unique_ptr<YWorldSession> mWorld;
@@ -103,6 +138,16 @@ private:
     float mPathTime = 0.0f;
     float mCameraFit = 1.0f;
     bool mBackdropDirty = true;
+
+    std::unique_ptr<YConsole> mConsole;
+    // The last key down was the console key: its character is not typed.
+    bool mConsoleKeyPressed = false;
+    // Where the pointer was when a right-button drag began.
+    int mDragSavedX = 0, mDragSavedY = 0;
+    // Full screen wanted by the console (-1: nothing asked), and a new
+    // window for a changed mode.
+    int mWantedFullscreen = -1;
+    bool mRecreateWindow = false;
 };
 
 extern GameFramework* gGameFramework;

@@ -31,6 +31,7 @@ void GameFramework::setScreen(int32_t newScreen)
 void GameFramework::enterScreen()
 {
     mBackdropDirty = true;
+    endViewDrag();
     switch (screen) {
     case SCREEN_MAIN_MENU:
         clearWorld();
@@ -90,6 +91,7 @@ void GameFramework::onCenterPointer() { setCursorPos(clientWidth / 2, mouseY); }
 
 void GameFramework::onSize(int width, int height)
 {
+    ui.resize(width, pageY(height));
     menuView.setWindowSize(width, height);
     if (!fullscreen) {
         gInit().maximize = maximized;

@@ -23,6 +23,9 @@ public:
     virtual void update(float dt);
     virtual void setTransform(const YMatrix& m) = 0;
     virtual bool countsAsBall() const { return false; }
+    // The grenades left when this is a grenade launcher; -1 for anything
+    // else (the HUD shows the count while one is held).
+    virtual int grenadeCount() const { return -1; }
 
     // The gloves' expiry launches a held object only when this is 0.
     int holdLock = 0;

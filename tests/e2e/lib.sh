@@ -72,6 +72,22 @@ press() {
   xdotool key "$2"
 }
 
+# quit_game <window> <pid> <seconds>: presses F10 until the game ends (the
+# splash and the intro take the first presses as "skip"); the exit code, or
+# fails on timeout.
+quit_game() {
+  local win="$1" pid="$2" secs="$3"
+  for _ in $(seq $((secs * 2))); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid"
+      return $?
+    fi
+    press "$win" F10 2>/dev/null
+    sleep 0.5
+  done
+  fail "process $pid still runs after ${secs}s of F10"
+}
+
 # wait_window <pid>: the X window id of the game started as pid.
 wait_window() {
   local pid="$1" id=""

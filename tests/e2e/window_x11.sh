@@ -24,13 +24,11 @@ second=$!
 PIDS+=($second)
 win2="$(wait_window $second)"
 
-press "$win2" F10
-wait_exit $second 30
+quit_game "$win2" $second 30
 rc=$?
 [ $rc -eq 0 ] || fail "the second copy returned $rc"
 
-press "$win" F10
-wait_exit $first 30
+quit_game "$win" $first 30
 rc=$?
 [ $rc -eq 0 ] || fail "the game returned $rc"
 

@@ -10,6 +10,9 @@
 #include "world/bonus.h"
 #include "world/racket.h"
 #include "world/racket_tacked.h"
+#include "world/score_popups.h"
+
+#include <cstdlib>
 
 using namespace gametest;
 
@@ -73,12 +76,7 @@ TEST_F(GameCapture, TheHeroRunsInTheMenuAndHoldsABallAtTheEdge)
     // The menu screens draw the scene in a band from 0.15 to 0.85 of the height.
     expectDrawnAllOver("menu_run.bmp", 240 * 15 / 100 + 4, 240 * 85 / 100 - 4);
 
-    game->setScreen(SCREEN_NEW_GAME);
-    ASSERT_TRUE(runUntilSteady(SCREEN_PLAYING));
-    for (int i = 0; i < 400 && !(gRacket->state == YRACKET_PLAY && gRacket->held); ++i)
-        frame();
-    ASSERT_EQ(YRACKET_PLAY, gRacket->state);
-    ASSERT_NE(nullptr, gRacket->held) << "the hero holds no ball at the start of play";
+    startPlay();
     gRacket->moveTo(0.3f);
     for (int i = 0; i < 10; ++i)
         frame();
@@ -105,4 +103,54 @@ TEST_F(GameCapture, MidPlayWithFallingBonusesAndAFireBall)
     ASSERT_TRUE(testutil::captureShot(*gRender, 320, 240, "play.bmp", [&] { frame(); }));
 
     expectDrawnAllOver("play.bmp");
+}
+
+namespace {
+
+// A pixel near the colour (each channel within tolerance) inside the box of
+// the 800 x 600 screen, in a picture of any size.
+bool hasColourIn(const img::Image& shot, float x0, float y0, float x1, float y1, YVec3 colour, int tolerance)
+{
+    const float sx = shot.width / 800.0f, sy = shot.height / 600.0f;
+    for (int y = static_cast<int>(y0 * sy); y < static_cast<int>(y1 * sy); ++y)
+        for (int x = static_cast<int>(x0 * sx); x < static_cast<int>(x1 * sx); ++x) {
+            const uint8_t* t = shot.texel(x, y);
+            if (std::abs(t[0] - colour.x) <= tolerance && std::abs(t[1] - colour.y) <= tolerance &&
+                std::abs(t[2] - colour.z) <= tolerance)
+                return true;
+        }
+    return false;
+}
+
+// A larger window, so the HUD's small print can be read.
+class HudCapture : public GameCapture {
+protected:
+    HudCapture()
+    {
+        windowWidth = 640;
+        windowHeight = 480;
+    }
+};
+
+} // namespace
+
+TEST_F(HudCapture, PlayShowsTheHud)
+{
+    startPlay();
+    gRacket->setBallMode(YBallFireId, 75.0f);
+    gRacket->glovesTimer = 42.0f;
+    gRacket->frostTimer = 9.0f;
+    gRacket->score = 12345;
+    gRacket->throwAngle = 35.0f;
+    gPopups.addPopup("Frost 2500", YVec4(1.0f, 0.9f, 0.5f, 1.0f));
+    for (int i = 0; i < 12; ++i)
+        frame();
+
+    ASSERT_TRUE(testutil::captureShot(*gRender, 640, 480, "hud.bmp", [&] { frame(); }));
+    img::Image shot;
+    std::string error;
+    ASSERT_TRUE(img::loadImage("hud.bmp", shot, &error)) << error;
+    // The score's pale yellow at the top right, the heart's red in the column.
+    EXPECT_TRUE(hasColourIn(shot, 600, 0, 800, 50, YVec3(255, 255, 204), 24));
+    EXPECT_TRUE(hasColourIn(shot, 730, 300, 790, 500, YVec3(230, 60, 70), 50));
 }

@@ -3,6 +3,7 @@
 // a small window on the offscreen driver, a manual clock, and two small
 // levels of glass written with the game's level writer.
 #include "game/game_framework.h"
+#include "game/score_table.h"
 #include "platform/sys/clock.h"
 #include "platform/sys/paths.h"
 #include "platform/wnd/events.h"
@@ -75,14 +76,16 @@ class GameTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char* folder : {"data", "fonts", "textures", "env", "mesh", "sound"})
+        for (const char* folder : {"data", "fonts", "textures", "env", "mesh", "sound", "ui"})
             ASSERT_TRUE(testutil::copyFromGame(folder)) << "build the game content first: " << folder;
-        testutil::writeText("config.yml", "<config>\n  <video fullscreen=\"0\">\n"
-                                          "  <window width=\"320\" height=\"240\">\n</config>\n");
+        testutil::writeText("config.yml", "<config>\n  <video fullscreen=\"0\">\n  <window width=\"" +
+                                              std::to_string(windowWidth) + "\" height=\"" +
+                                              std::to_string(windowHeight) + "\">\n</config>\n");
         sys::makeDirectories("levels");
         writeLevels();
         clock = std::make_unique<sys::ManualClock>(1000);
         wnd::clearInjectedEvents();
+        gScoreTable.clear(); // a table left by an earlier test in this process
         game = std::make_unique<GameFramework>("");
     }
 
@@ -118,6 +121,20 @@ protected:
         return game->screen == wanted && game->transition == STEADY;
     }
 
+    // From the start to play on the first level with the ball in the hand.
+    void startPlay()
+    {
+        ASSERT_TRUE(runUntilSteady(SCREEN_MAIN_MENU));
+        game->setScreen(SCREEN_NEW_GAME);
+        ASSERT_TRUE(runUntilSteady(SCREEN_PLAYING));
+        for (int i = 0; i < 400 && !(gRacket->state == YRACKET_PLAY && gRacket->held); ++i)
+            frame();
+        ASSERT_EQ(YRACKET_PLAY, gRacket->state);
+        ASSERT_NE(nullptr, gRacket->held) << "the hero holds no ball at the start of play";
+    }
+
+    // The window's size in config.yml.
+    int windowWidth = 320, windowHeight = 240;
     std::unique_ptr<sys::ManualClock> clock;
     std::unique_ptr<GameFramework> game;
 };
