@@ -50,6 +50,12 @@ std::vector<std::string> YRecordingRender::callsStartingWith(const std::string& 
 
 void YRecordingRender::onShaderSet(YShader* shader) { record("shader " + shader->name); }
 
+void YRecordingRender::onTextDraw(const char* text, float x, float y, float size, const float* rgba)
+{
+    const float v[7] = {x, y, size, rgba[0], rgba[1], rgba[2], rgba[3]};
+    record("text " + floats(v, 7) + " " + text);
+}
+
 void YRecordingRender::bindTexture(YTexture* texture, int stage)
 {
     record("texture " + num(stage) + " " + textureName(texture));

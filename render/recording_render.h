@@ -9,7 +9,8 @@
 // Lines: "shader NAME", "state S V", "stage N S V", "texture N NAME",
 // "material ...", "light 0|1", "texmatrix N off|m0..m15", "world m0..m15",
 // "ortho X Y W H", "perspective F A N Z", "quad ...", "quadUV2 ...",
-// "quadNormalUV2 ...", "triangles N", "lines N", "fullscreen",
+// "quadNormalUV2 ...", "text X Y SIZE R G B A STRING" (a 2D string, before
+// its glyph quads), "triangles N", "lines N", "fullscreen",
 // "mesh ...", "load NAME", "release NAME", "beginFrame", "endFrame", ...
 class YRecordingRender : public YRender {
 public:
@@ -66,6 +67,7 @@ public:
 
 protected:
     void onShaderSet(YShader* shader) override;
+    void onTextDraw(const char* text, float x, float y, float size, const float* rgba) override;
 
 private:
     void record(const std::string& line) { calls.push_back(line); }

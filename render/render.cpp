@@ -239,5 +239,7 @@ float YRender::drawText(const YTextFont* font, const char* text, const YVec3& or
 float YRender::drawText2D(const YTextFont* font, const char* text, float x, float y, float size,
                           const float rgba[4])
 {
+    if (font && text && *text)
+        onTextDraw(text, x, y, size, rgba);
     return drawText(font, text, YVec3(x, y, 0), size, rgba, YVec3(1, 0, 0), YVec3(0, -1, 0));
 }

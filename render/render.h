@@ -232,6 +232,9 @@ public:
 protected:
     // Called when setShader makes a shader current (for recording renderers).
     virtual void onShaderSet(YShader*) {}
+    // Called when drawText2D draws a string, before its glyphs (for
+    // recording renderers).
+    virtual void onTextDraw(const char* /*text*/, float /*x*/, float /*y*/, float /*size*/, const float* /*rgba*/) {}
 
     YShader* mShader = nullptr;
     YMaterial mMaterial;

@@ -33,10 +33,12 @@ struct BakedFont {
 };
 
 // "sysfont": console, editor status lines, frame rate (sizes 12 to 32).
-// "mainfont": the HUD (score at size 35).
+// "mainfont": the HUD (score at size 35); the menus' bold text too.
+// "uifont": the menus' running text (sizes 12 to 40).
 const BakedFont FONTS[] = {
     {"sysfont", "DejaVuSansMono.ttf", 40},
     {"mainfont", "DejaVuSans-Bold.ttf", 48},
+    {"uifont", "DejaVuSans.ttf", 48},
 };
 
 constexpr int ATLAS = 512;  // the largest texture the game keeps unscaled

@@ -42,4 +42,18 @@ std::string utf8ToLatin1(const char* text)
     return out;
 }
 
+std::string latin1ToUtf8(const std::string& text)
+{
+    std::string out;
+    for (unsigned char c : text) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
 } // namespace wnd

@@ -239,6 +239,11 @@ std::string clipboardText()
     return out;
 }
 
+bool setClipboardText(const std::string& text)
+{
+    return initVideo() && SDL_SetClipboardText(latin1ToUtf8(text).c_str()) == 0;
+}
+
 void showSystemCursor(bool show)
 {
     if (gVideoStarted)

@@ -80,6 +80,8 @@ DisplayModeInfo desktopMode();
 
 // Clipboard text as 8-bit characters (code points above 255 become '?').
 std::string clipboardText();
+// Puts 8-bit text on the clipboard; false when there is no video system.
+bool setClipboardText(const std::string& text);
 
 // Shows or hides the system pointer over the game's windows.
 void showSystemCursor(bool show);

@@ -8,6 +8,8 @@ namespace gen {
 void writeSurfaces(paint::Output& out);
 // Cursor, logo, heart, throw-angle arrow and the bonus icons.
 void writeIcons(paint::Output& out);
+// The interface widgets: option-list buttons, slider, text entry, window.
+void writeInterface(paint::Output& out);
 // The backdrop environments under "env\".
 void writeEnvironments(paint::Output& out);
 

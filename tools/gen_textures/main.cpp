@@ -14,6 +14,7 @@ int main(int argc, char** argv)
     paint::Output out(argv[1]);
     gen::writeSurfaces(out);
     gen::writeIcons(out);
+    gen::writeInterface(out);
     gen::writeEnvironments(out);
     if (!out.ok())
         return 1;
