@@ -172,6 +172,9 @@ public:
     bool arrowNavigation = false; // the arrows move the focus among the children
     UIRect rect;
 
+protected:
+    int mPointerKind = 0; // constructors set their own default here
+
 private:
     friend class UIControlBlock;
     void detachHost();
@@ -180,7 +183,6 @@ private:
     UIControl* mHovered = nullptr;
     UIControl* mFocusedChild = nullptr;
     std::vector<UIControl*> mChildren;
-    int mPointerKind = 0;
     bool mFocused = false;
     UIControlBlock* mHost = nullptr; // the layout block that places it
 };

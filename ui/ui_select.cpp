@@ -11,7 +11,7 @@ UISelect::UISelect(const UIFontStyle& textStyle, UIEvent* eventListener, const Y
 {
     style = textStyle;
     focusable = true;
-    setPointerKind(hasButtons() ? 0 : 2);
+    mPointerKind = hasButtons() ? 0 : 2;
     updateGeometry();
 }
 

@@ -63,7 +63,7 @@ UIMenuItem::UIMenuItem(const UIFontStyle& textStyle, UIEvent* eventListener, con
     style = textStyle;
     glowColor = YVec4(style.color.x, style.color.y, style.color.z, 0.2333333f);
     focusable = true;
-    setPointerKind(2);
+    mPointerKind = 2;
     autoSize();
 }
 

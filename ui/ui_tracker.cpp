@@ -11,7 +11,7 @@ UITracker::UITracker(const UIRect& r, UIEvent* eventListener, YShader* trackS, Y
       hotColor(hotC)
 {
     focusable = true;
-    setPointerKind(2);
+    mPointerKind = 2;
     updateGeometry();
 }
 
