@@ -202,9 +202,18 @@ void UINotebook::draw()
         const UIHotLink* t = tabs[static_cast<size_t>(current)];
         const float tx = t->rect.x, tw = t->rect.width, th = t->rect.height;
         const float w = rect.width, h = rect.height;
-        const float points[9 * 3] = {1,      th + 5, 0, tx - 3, th + 5, 0, tx - 3, 1,      0,
-                                     tx + tw + 2, 1, 0, tx + tw + 10, th + 5, 0, w - 1, th + 5, 0,
-                                     w - 1,  h - 1,  0, 1,      h - 1,  0, 1,      th + 5, 0};
+        // Around the tab's top, then around the page area below it.
+        const float points[9 * 3] = {
+            1,            th + 5, 0, //
+            tx - 3,       th + 5, 0, //
+            tx - 3,       1,      0, //
+            tx + tw + 2,  1,      0, //
+            tx + tw + 10, th + 5, 0, //
+            w - 1,        th + 5, 0, //
+            w - 1,        h - 1,  0, //
+            1,            h - 1,  0, //
+            1,            th + 5, 0,
+        };
         setLineColor(lineShader, style);
         gRender->drawLineStrip(points, 8);
     }

@@ -369,6 +369,11 @@ void UIControl::setFocus()
 {
     if (mFocused || !visible || !enabled)
         return;
+    // Nothing inside a hidden control takes the focus (a page not shown).
+    for (const UIControl* p = mParent; p; p = p->mParent) {
+        if (!p->visible)
+            return;
+    }
     for (UIControl* c : mChildren) {
         if (canTakeInput(c)) {
             c->setFocus();

@@ -207,6 +207,10 @@ TEST_F(ControlTree, DeletedOrHiddenControlsLeaveNoLinksBehind)
     Probe::log.clear();
     context.keyDown('A');
     EXPECT_TRUE(Probe::log.empty());
+    Probe* inside = focusable("inside", UIRect(0, 0, 10, 10));
+    hidden->addChild(inside);
+    inside->setFocus();
+    EXPECT_FALSE(inside->isFocused());
 
     // The modal control takes every input; once deleted, the root again.
     ASSERT_TRUE(modal->showModal());
