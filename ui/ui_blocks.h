@@ -81,7 +81,7 @@ public:
     virtual void draw() {}
 };
 
-// A piece of text placed on a line; y is the bottom of its line.
+// A stretch of text placed on a line; y is the bottom of its line.
 struct UITextRun {
     float x = 0, y = 0;
     UIFontStyle style;
