@@ -50,8 +50,7 @@ protected:
     {
         ASSERT_TRUE(testutil::copyFromGame("ui")) << "build the game content first";
         ASSERT_TRUE(testutil::copyFromGame("fonts"));
-        for (const char* t : {"ui_select", "ui_tracker1", "ui_tracker2", "ui_edit", "ui_window", "logo"})
-            ASSERT_TRUE(testutil::copyFromGame(std::string("textures/") + t + ".png")) << t;
+        ASSERT_TRUE(testutil::copyFromGame("textures"));
         loadFonts("ui\\english\\fonts.yml");
         loadShaders("ui\\english\\shaders.yml");
     }
