@@ -11,15 +11,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-// The burst of a ball that dies in play.
-const float BURST_COLOR[4] = {1.0f, 0.7f, 0.2f, 1.0f};
-const float BURST_SPARK_END[4] = {0.7f, 0.0f, 0.0f, 1.0f};
-constexpr int BURST_SPARKS = 7;
-
-} // namespace
-
 YBall::YBall(int modeId) : YBall(createBallMode(modeId)) {}
 
 YBall::YBall(YBallMode* mode)
@@ -38,10 +29,8 @@ YBall::~YBall()
     const YVec3 v = mBody.getLinearVelocity();
     delete mMode;
     mMode = nullptr;
-    if (gWorldLive) {
-        spawnBlast(&p.x, &v.x, 2.0f * r, BURST_SPARKS, BURST_COLOR, BURST_SPARK_END);
-        playWorldSound(getNamedSound("destroy_ball"), p);
-    }
+    if (gWorldLive)
+        spawnLostBurst(p, v, 2.0f * r);
 }
 
 float YBall::radius() const

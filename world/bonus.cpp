@@ -24,9 +24,6 @@ YSpaceRacketIn gSpaceRacketIn;
 
 namespace {
 
-const float BURST_COLOR[4] = {1.0f, 0.7f, 0.2f, 1.0f};
-const float BURST_SPARK_END[4] = {0.7f, 0.0f, 0.0f, 1.0f};
-
 constexpr int CATCH_SPARKS = 20;
 constexpr float SPARK_DISTANCE = 2.0f; // from the catch
 constexpr float PULL = 50.0f;          // of both fields, per second
@@ -90,8 +87,7 @@ YBonus::~YBonus()
         const YVec3 p = mBody.getPosition();
         const YVec3 v = mBody.getLinearVelocity();
         const float r = mType ? mType->radius() : YBonusType::RADIUS;
-        spawnBlast(&p.x, &v.x, 2.0f * r, BURST_SPARKS, BURST_COLOR, BURST_SPARK_END);
-        playWorldSound(getNamedSound("destroy_ball"), p);
+        spawnLostBurst(p, v, 2.0f * r);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "world/physics_world.h"
 #include "world/racket.h"
 #include "world/racket_tacked.h"
+#include "world/weapons.h"
 
 namespace {
 
@@ -71,20 +72,6 @@ YRacketTacked* makeWeapon(YBonusWeapon weapon)
     return maker ? maker() : nullptr;
 }
 
-// Hands the weapon to the racket. One the hand would not take (what it
-// holds could not be let go) is deleted rather than left lying about.
-void holdWeapon(YRacket& racket, YRacketTacked* weapon, bool animate)
-{
-    if (!weapon)
-        return;
-    if (animate)
-        racket.hold(weapon);
-    else
-        racket.holdQuietly(weapon);
-    if (racket.held != weapon)
-        delete weapon;
-}
-
 } // namespace
 
 void setBonusWeaponMaker(YBonusWeapon weapon, YBonusWeaponMaker maker)
@@ -125,15 +112,9 @@ void YBonusGloves::apply(const YVec3& position)
 
 void YBonusBoomer::apply(const YVec3& position)
 {
-    if (gRacket && bonusWeaponMaker(BONUS_WEAPON_BOOMER)) {
-        YRacket& racket = *gRacket;
-        racket.launch(0);
-        YRacketTacked* boomer = makeWeapon(BONUS_WEAPON_BOOMER);
-        if (boomer) {
-            racket.held = boomer;
-            racket.placeHeld(boomer);
-        }
-    }
+    // Not animated: the boomerang goes straight into the hand.
+    if (gRacket)
+        holdWeapon(*gRacket, makeWeapon(BONUS_WEAPON_BOOMER), false);
     spawnBonusSparks(position);
 }
 

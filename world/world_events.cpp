@@ -2,6 +2,7 @@
 
 #include "render/font.h"
 #include "render/particles.h"
+#include "sound/named_sound.h"
 #include "world/bonus.h"
 #include "world/racket.h"
 #include "world/racket_tacked.h"
@@ -14,6 +15,9 @@ const float SCORE_START[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 const float SCORE_END[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 const float DAMAGE_START[4] = {1.0f, 0.5f, 0.5f, 1.0f};
 const float DAMAGE_END[4] = {1.0f, 0.5f, 0.5f, 0.0f};
+const float BURST_FLASH[4] = {1.0f, 0.7f, 0.2f, 1.0f};
+const float BURST_EMBER[4] = {0.7f, 0.0f, 0.0f, 1.0f};
+constexpr int BURST_SPARKS = 7;
 
 void risingNumber(const YVec3& position, int value, const float start[4], const float end[4])
 {
@@ -55,4 +59,10 @@ YWorldEvents& worldEvents()
 void playWorldSound(YNamedSound* sound, const YVec3& position, float volume, const YVec3& velocity)
 {
     playBlockSound(sound, position, volume, velocity);
+}
+
+void spawnLostBurst(const YVec3& position, const YVec3& velocity, float size)
+{
+    spawnBlast(&position.x, &velocity.x, size, BURST_SPARKS, BURST_FLASH, BURST_EMBER);
+    playWorldSound(getNamedSound("destroy_ball"), position);
 }

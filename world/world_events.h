@@ -38,3 +38,7 @@ YWorldEvents& worldEvents();
 // a log can hear it. Null plays nothing; a negative volume is full volume.
 void playWorldSound(YNamedSound* sound, const YVec3& position, float volume = -1.0f,
                     const YVec3& velocity = YVec3());
+
+// A ball, a falling bonus or a bomb lost in play: a small burst of the
+// given size flying on with the velocity, and "destroy_ball".
+void spawnLostBurst(const YVec3& position, const YVec3& velocity, float size);

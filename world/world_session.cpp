@@ -28,6 +28,7 @@
 #include "world/table.h"
 #include "world/table_effects.h"
 #include "world/table_material.h"
+#include "world/weapons.h"
 #include "world/world_effects.h"
 #include "world/world_events.h"
 #include "world/zdelete.h"
@@ -43,6 +44,7 @@ YWorldSession::YWorldSession(YGameEvent* listener, YBlockEvents* events)
     mRacket = std::make_unique<YRacket>(listener);
     setBlockEvents(events ? events : &worldEvents());
     registerBonusIds();
+    registerWeaponMakers();
     setBonusBuilderMaker(createBonusBuilder);
     loadTableMaterials("data\\env.yml");
     loadBlockMaterials("data\\blocks.yml");
@@ -70,7 +72,9 @@ YWorldSession::~YWorldSession()
 
     mRacket.reset();
     YPipe::releaseSharedInstance();
-    releaseBallMeshInstances();
+    releaseBallMeshInstances(); // the weapons' shared instances too
+    releaseWeaponAssets();
+    clearWeaponMakers();
     setBonusBuilderMaker(nullptr);
     setBlockEvents(nullptr);
     mTable.reset();

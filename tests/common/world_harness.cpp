@@ -24,6 +24,7 @@
 #include "world/block_set.h"
 #include "world/block_single.h"
 #include "world/block_update.h"
+#include "world/bonus.h"
 #include "world/bonus_config.h"
 #include "world/bonus_registry.h"
 #include "world/level_start.h"
@@ -174,7 +175,7 @@ void Bot::act(float dt, int frame)
     if (launchWhenHolding && racket->held && racket->state == YRACKET_PLAY) {
         mHeldFor += dt;
         if (mHeldFor >= launchDelay) {
-            racket->launch(0);
+            racket->launch(1); // as Space does: a grenade keeps its other throws
             if (!racket->held)
                 ++mLaunches;
             mHeldFor = 0.0f;
@@ -190,14 +191,46 @@ void Bot::act(float dt, int frame)
         ball = isAlive(watched) && !watched->isHeld() ? watched : nullptr;
     else
         ball = lowestBall();
-    if (!ball)
-        return;
     const float reach = (gPlayfield.width - racket->width) * 0.5f;
     if (reach <= 0.0f)
+        return;
+    // A bonus that reaches the racket's line before the ball is fetched
+    // first, where it will cross the line.
+    float bonusX = 0.0f;
+    if (chaseBonuses && bonusFirst(*racket, ball, bonusX)) {
+        racket->moveTo(bonusX / reach);
+        return;
+    }
+    if (!ball)
         return;
     // About 5 s from one side of the ball to the other at 100 frames a second.
     const float offset = aimSpread * 0.5f * racket->width * std::sin(static_cast<float>(frame) * 0.006f);
     racket->moveTo((ball->position().x + offset) / reach);
+}
+
+bool Bot::bonusFirst(const YRacket& racket, const YBall* ball, float& x) const
+{
+    // Seconds until a body reaches the racket's line; very long when it
+    // goes the other way.
+    auto arrival = [&](const YVec3& p, const YVec3& v) {
+        return v.y < -0.1f ? (p.y - racket.y) / -v.y : 1e6f;
+    };
+    float best = ball ? arrival(ball->position(), ball->velocity()) : 1e6f;
+    bool found = false;
+    for (YFallingBonus* f : gLiveBonuses()) {
+        const auto* bonus = dynamic_cast<const YBonus*>(f);
+        if (!bonus || bonus->isCaught() || bonus->isScheduled())
+            continue;
+        const YVec3 p = bonus->body().getPosition();
+        const YVec3 v = bonus->body().getLinearVelocity();
+        const float t = arrival(p, v);
+        if (t < best) {
+            best = t;
+            x = std::min(std::max(p.x + v.x * t, -gPlayfield.halfWidth), gPlayfield.halfWidth);
+            found = true;
+        }
+    }
+    return found;
 }
 
 // ------------------------------------------------------------- PlayFrame

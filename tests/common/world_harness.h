@@ -67,12 +67,20 @@ public:
     // the lowest ball.
     const YBall* watched = nullptr;
 
+    // Fetch a falling bonus that will reach the racket's line before the
+    // ball does.
+    bool chaseBonuses = false;
+
     // Once a frame, before the frame's update (where the player's input
     // comes in).
     void act(float dt, int frame);
     int launches() const { return mLaunches; }
 
 private:
+    // The bonus to fetch first, and the x where it will cross the racket's
+    // line; false when the ball comes first.
+    bool bonusFirst(const YRacket& racket, const YBall* ball, float& x) const;
+
     float mHeldFor = 0.0f;
     int mLaunches = 0;
 };
