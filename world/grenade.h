@@ -18,6 +18,8 @@ public:
     void launch(int arg) override;
 
     int throwsLeft() const { return mThrows; }
+    // The throws left: what the HUD counts.
+    int grenadeCount() const override { return mThrows; }
 
 protected:
     // While more are to come the hand keeps it.

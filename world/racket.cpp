@@ -13,7 +13,6 @@
 #include "sound/named_sound.h"
 #include "world/ball.h"
 #include "world/game_event.h"
-#include "world/grenade.h"
 #include "world/physics_world.h"
 #include "world/pipe.h"
 #include "world/playfield.h"
@@ -300,12 +299,6 @@ void YRacket::gameOver()
         state = YRACKET_RECENTRE;
     }
     playSound(mGameOverSound, -1.0f);
-}
-
-int YRacket::heldGrenadeCount() const
-{
-    const auto* grenade = dynamic_cast<const YGrenade*>(held);
-    return grenade ? grenade->throwsLeft() : -1;
 }
 
 void YRacket::setFrostLook()

@@ -140,9 +140,6 @@ public:
     // plays, and its weight of the last pose. Quiet when the hero mesh did
     // not load.
     bool isPlaying(int channel) const;
-    // The grenades left in the hand (the held grenade's throws), or -1 when
-    // the hand holds no grenade.
-    int heldGrenadeCount() const;
     // The menu run's phase (forward distance run, before the key's part).
     float menuRunPhase() const { return mMenuPhase; }
 

@@ -103,6 +103,9 @@ protected:
                                                   [&](const YParticle& p) { return p.shader == s; }));
     }
 
+    // What the HUD shows: the grenades in the hand, -1 for none.
+    int heldGrenades() const { return racket->held ? racket->held->grenadeCount() : -1; }
+
     std::unique_ptr<YRacket> racket;
 };
 
@@ -192,7 +195,7 @@ TEST_F(ThrownWeaponTest, OnlyBlocksAndTheFarWallCutTheFuseShort)
 
 TEST_F(ThrownWeaponTest, AGrenadeBonusGivesFiveThrowsAndAForcedReleaseEndsTheSeries)
 {
-    EXPECT_EQ(-1, racket->heldGrenadeCount()) << "nothing held";
+    EXPECT_EQ(-1, heldGrenades()) << "nothing held";
     ASSERT_TRUE(holdWeapon(*racket, new YGrenade(YGrenade::BONUS_THROWS), false));
     // Unlit in the hand: no sparks.
     for (int i = 0; i < 50; ++i)
@@ -201,7 +204,7 @@ TEST_F(ThrownWeaponTest, AGrenadeBonusGivesFiveThrowsAndAForcedReleaseEndsTheSer
     for (int i = 0; i < YGrenade::BONUS_THROWS; ++i) {
         auto* grenade = dynamic_cast<YGrenade*>(racket->held);
         ASSERT_NE(nullptr, grenade) << "throw " << i;
-        EXPECT_EQ(YGrenade::BONUS_THROWS - i, racket->heldGrenadeCount());
+        EXPECT_EQ(YGrenade::BONUS_THROWS - i, heldGrenades());
         racket->launch(1);
         frame(0.01f, false);
         EXPECT_EQ(i < 4 ? grenade : nullptr, racket->held) << "kept in the hand while more are to come";
@@ -216,7 +219,7 @@ TEST_F(ThrownWeaponTest, AGrenadeBonusGivesFiveThrowsAndAForcedReleaseEndsTheSer
         put(grenade, YVec3(-8.0f + 3.0f * static_cast<float>(i), 4.0f, 9.0f));
     }
     EXPECT_EQ(nullptr, racket->held);
-    EXPECT_EQ(-1, racket->heldGrenadeCount());
+    EXPECT_EQ(-1, heldGrenades());
     EXPECT_EQ(5u, gRacketTacked().size());
     EXPECT_GT(sparks(YThrownWeapon::FUSE_PARTICLES), 0u) << "lit in flight";
     // Each burns 3 s from its throw.
