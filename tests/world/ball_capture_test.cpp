@@ -2,22 +2,14 @@
 // with its pyramid and walls, a little wall of blocks, and a ball of each
 // mode in a row with their flares, trails, light on the floor and the
 // electro ball's bolt, captured to BMP.
-#include "tests/world/block_test_fixture.h"
+#include "tests/world/capture_fixture.h"
 
-#include "platform/img/image.h"
-#include "render/camera.h"
-#include "render/mesh.h"
-#include "render/mesh_draw.h"
-#include "render/render_d3d.h"
-#include "tests/common/render_util.h"
 #include "world/ball.h"
 #include "world/ball_mode.h"
 #include "world/ball_mode_draw.h"
 #include "world/ball_mode_electro.h"
 #include "world/block_update.h"
 #include "world/racket_tacked.h"
-#include "world/table.h"
-#include "world/table_material.h"
 
 #include <cmath>
 
@@ -36,34 +28,20 @@ float brightness(const img::Image& shot, const YVec3& p)
     return c.x + c.y + c.z;
 }
 
-class BallCapture : public BlockTest {};
+class BallCapture : public WorldCapture {};
 
 } // namespace
 
 TEST_F(BallCapture, EveryModeOnTheTableWithItsEffects)
 {
-    for (const char* folder : {"data", "textures", "mesh", "fonts"})
-        ASSERT_TRUE(testutil::copyFromGame(folder)) << "build the game content first: " << folder;
-    std::string error;
-    testutil::OffscreenDevice offscreen;
-    ASSERT_TRUE(offscreen.open(SIZE, SIZE, &error)) << error;
-    Render_D3D& render = *offscreen.render;
-    for (const char* file : {"data\\shaders.yml", "data\\shaders_env.yml", "data\\shaders_blocks.yml"})
-        loadShaders(file);
-    loadTableMaterials("data\\env.yml");
-    clearBlockMaterials();
-    loadBlockMaterials("data\\blocks.yml");
-
-    auto table = std::make_unique<YTable>();
-    ASSERT_TRUE(table->setSize(24.0f, 20.0f, "marble"));
+    openScene(SIZE, 24.0f, 20.0f, YVec3(0, -22.0f, 13.0f), YVec3(0, 1.0f, 0));
+    if (HasFatalFailure())
+        return;
     build({{0, 0, 0, 1, 1, 1, "wood"},
            {1, 0, 0, 1, 1, 1, "stone"},
            {2, 0, 0, 1, 1, 1, "metal"},
            {0, 0, 1, 3, 1, 1, "plain"}},
           at(YVec3(1.5f, 3.0f, 0.02f)));
-    gCamera().setTransform(testutil::lookAt(YVec3(0, -22.0f, 13.0f), YVec3(0, 1.0f, 0)));
-    const float light[3] = {0.3f, 0.6f, -0.74f};
-    gCamera().setLightDirection(light);
 
     // A ball of each mode in a row across the table.
     std::vector<YBall*> row;
@@ -104,7 +82,8 @@ TEST_F(BallCapture, EveryModeOnTheTableWithItsEffects)
     ASSERT_TRUE(strikes()) << "the electro ball struck";
     gRender = device;
 
-    auto frame = [&](bool withBalls, const char* file) {
+    img::Image plain, shot;
+    auto frame = [&](bool withBalls, const char* file, img::Image& picture) {
         for (YBall* b : row)
             b->mode()->visible = withBalls;
         table->clearLightSpots();
@@ -117,27 +96,15 @@ TEST_F(BallCapture, EveryModeOnTheTableWithItsEffects)
                 return false; // under the fire and electro balls
         }
         updateAllBlocks(0.0f, false);
-        return testutil::captureFrame(render, SIZE, SIZE, file, [&] {
-            render.setPerspective(45.0f, 1.0f, 1.0f, 200.0f);
-            render.setWorldMatrix(gCamera().view().m);
-            table->draw(YTable::DRAW_ALL);
-            drawFrontToBack();
-            drawMeshDraws();
-            render.setWorldMatrix(gCamera().view().m);
-            if (withBalls)
-                drawBackToFront();
-        });
+        return capture(file, withBalls, picture);
     };
     std::vector<YVec3> where;
     for (YBall* b : row)
         where.push_back(b->position());
-    ASSERT_TRUE(frame(false, "balls_plain.bmp"));
-    ASSERT_TRUE(frame(true, "balls.bmp"));
+    ASSERT_TRUE(frame(false, "balls_plain.bmp", plain));
+    ASSERT_TRUE(frame(true, "balls.bmp", shot));
     EXPECT_EQ(0u, pendingBallDraws());
 
-    img::Image plain, shot;
-    ASSERT_TRUE(img::loadImage("balls_plain.bmp", plain, &error)) << error;
-    ASSERT_TRUE(img::loadImage("balls.bmp", shot, &error)) << error;
     EXPECT_GT(brightness(plain, YVec3(0, 0, 0)), 90.0f) << "the table is lit";
     // Every ball shows where it is: something other than the table.
     for (int m = 0; m < YBALL_MODE_COUNT; ++m) {
@@ -160,17 +127,5 @@ TEST_F(BallCapture, EveryModeOnTheTableWithItsEffects)
     EXPECT_NEAR(0.0f, floorGain(where[YBallNormalId]), 2.0f);
     EXPECT_FALSE(logged("failed") || logged("error")) << testutil::logText().substr(logStart);
 
-    destroyRacketObjectsQuietly();
-    clearWorld();
-    table.reset();
-    drawFrontToBack();
-    drawBackToFront();
-    gBlockFaces.clear();
-    gParticles().clearParticles();
-    releaseBallMeshInstances();
-    clearMeshes();
-    clearTableMaterials();
-    clearBlockMaterials();
-    clearShaders();
-    resources.reset();
+    closeScene();
 }
