@@ -196,7 +196,7 @@ void YBoomer::update(float dt)
         return;
     }
     if (catchByRacket())
-        return;
+        return; // in the hand: the racket places it from now on
     if (isOutsideTable(position(), LEAVE_REACH))
         deleteLater(blockDeathDelay());
 
