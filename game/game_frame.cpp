@@ -1,9 +1,12 @@
 // The game's frame: time, the world of the current screen, the camera, the
 // scene, the overlays and the fades.
 #include "core/init.h"
+#include "game/camera_path.h"
+#include "game/comets.h"
 #include "game/game_framework.h"
 #include "game/hud.h"
 #include "game/screen_quad.h"
+#include "game/splash.h"
 #include "platform/sys/clock.h"
 #include "platform/sys/random.h"
 #include "platform/wnd/keys.h"
@@ -45,12 +48,16 @@ bool GameFramework::renderFrame()
     applyWindowChanges();
 
     if (screen == SCREEN_SPLASH) {
-        // The splash sequence shows nothing yet: it is over at once.
+        // Nothing else runs while the splash sequence shows; when it is
+        // over the intro flight fades in.
+        gSplash.update(dt);
         gRender->beginFrame(false);
-        screen = SCREEN_INTRO_FLIGHT;
-        transition = FADING_IN;
-        fade = 1.0f;
-        enterScreen();
+        if (!gSplash.draw()) {
+            screen = SCREEN_INTRO_FLIGHT;
+            transition = FADING_IN;
+            fade = 1.0f;
+            enterScreen();
+        }
         gRender->endFrame();
         return true;
     }
@@ -64,6 +71,8 @@ bool GameFramework::renderFrame()
         if (left || right)
             setCursorPos(mouseX, mouseY);
     }
+    if (screen == SCREEN_MAIN_MENU || screen == SCREEN_INTRO_FLIGHT || screen == SCREEN_GAME_COMPLETED)
+        gComets.update(dt);
 
     updateSound();
     updateShaders(dt);
@@ -204,9 +213,7 @@ float GameFramework::viewingDistance() const
 {
     float hw = gTable ? gTable->halfWidth() : 10.0f;
     float hd = gTable ? gTable->halfDepth() : 10.0f;
-    float r = std::sqrt(hw * hw + hd * hd);
-    float d = r * mCameraFit * 0.9f;
-    return std::sqrt(std::max(d * d - r * r, 0.0f));
+    return tableViewingDistance(hw, hd, mCameraFit);
 }
 
 void GameFramework::lookAt(const YVec3& eye, const YVec3& target, float fov)
@@ -252,23 +259,22 @@ void GameFramework::updateCamera(float dt)
         return;
     }
     if (screen == SCREEN_INTRO_FLIGHT) {
-        // No recorded path yet: the flight is over at once.
-        mBackdropDirty = true;
-        if (transition == STEADY)
+        // The flight asks for the main menu two seconds before the path
+        // ends, at once when there is no path; only while no fade runs, so
+        // it neither cuts its own fade-in short nor replaces another change.
+        mPathTime += dt;
+        if (transition == STEADY && cameraPathDuration(gCameraPath) - mPathTime < CAMERA_PATH_MENU_LEAD)
             setScreen(SCREEN_MAIN_MENU);
+        mBackdropDirty = true;
+        if (!gCameraPath.empty()) {
+            const YCameraPathRecord pose = cameraPathPose(gCameraPath, mPathTime);
+            lookAt(pose.eye, pose.target, pose.fov);
+            return;
+        }
     }
-    // The menu orbit.
-    cameraParams[6] = dist;
-    cameraParams[7] = dist * 0.1f;
-    for (int i = 0; i < 3; ++i) {
-        cameraParams[i] += dt * cameraParams[3 + i];
-        if (cameraParams[i] > 360.0f)
-            cameraParams[i] -= 360.0f;
-    }
-    float radius = cameraParams[6] + std::sin(degToRad(cameraParams[1])) * cameraParams[7];
-    float height = cameraParams[8] + std::sin(degToRad(cameraParams[2])) * cameraParams[9];
-    float az = degToRad(cameraParams[0]);
-    menuEye = YVec3(radius * std::cos(az), radius * std::sin(az), height);
-    lookAt(menuEye, YVec3(0, 0, 0), 45.0f);
+    // The menu orbit (also the intro's view when it has no path).
+    fitMenuOrbit(menuOrbit, dist);
+    menuOrbit.update(dt);
+    lookAt(menuOrbit.position, YVec3(0, 0, 0), 45.0f);
     mBackdropDirty = true;
 }

@@ -6,6 +6,8 @@
 #include "core/log.h"
 #include "core/version.h"
 #include "game/command_line.h"
+#include "game/comets.h"
+#include "game/splash.h"
 #include "platform/sys/clock.h"
 #include "platform/sys/instance_lock.h"
 #include "platform/sys/message_box.h"
@@ -70,6 +72,11 @@ GameFramework::GameFramework(const std::string&)
 
     mSystemFont = getFont("sysfont");
 
+    // The splash screens arrive while the splash settings are read.
+    gSplash = YSplash();
+    gInit().setSplashHandler([](const InitSplash& s) {
+        gSplash.addScreen(s.shader.c_str(), s.bgShader.c_str(), s.width, s.height, s.bgColor);
+    });
     gInit().load("splash\\config.yml");
     loadShaders("splash\\shaders.yml");
     YLog::writef("Initialization...%s", "");
@@ -90,6 +97,8 @@ GameFramework::GameFramework(const std::string&)
     createWindow();
 
     makeLevelThumbnails();
+    readCameraPath();
+    gComets.reset();
     gEnvironment().load("");
     gRacket->startMenuRun();
 
@@ -104,6 +113,7 @@ GameFramework::~GameFramework()
     // the renderer still exists.
     mWorld.reset();
     mConsole.reset();
+    gInit().setSplashHandler(nullptr);
     releaseRunAssets();
     delete gRender;
     destroyWindow();

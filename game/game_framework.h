@@ -1,5 +1,6 @@
 #pragma once
 #include "core/framework.h"
+#include "game/orbit.h"
 #include "game/page_context.h"
 #include "render/camera.h"
 #include "render/console.h"
@@ -78,6 +79,8 @@ public:
     void updateCamera(float dt);
     void loadCurrentLevel();
     void readProgress();
+    // Reads the intro flight's camera path, "data\path.cpt".
+    void readCameraPath();
     void writeProgress();
     // Renders the pictures of the levels that have none yet.
     void makeLevelThumbnails();
@@ -87,11 +90,8 @@ public:
     void drawFade(float alpha);
 
     YOrbitView menuView{55.0f, -50.0f, -65.0f, -25.0f};
-    // The menu camera's orbit: azimuth, radius phase, height phase (degrees),
-    // their speeds (degrees per second), base radius, radius swing, base
-    // height, height swing; menuEye is where it puts the eye.
-    float cameraParams[10] = {180.0f, 0.0f, 0.0f, 9.0f, 19.0f, 13.0f, 10.0f, 1.0f, 19.0f, 2.0f};
-    YVec3 menuEye{0.0f, -10.0f, 19.0f};
+    // The menu camera's orbit; its position is the eye.
+    YOrbit menuOrbit = menuCameraOrbit();
     std::unique_ptr<YMusicPlayer> music;
 
     int32_t screen = SCREEN_SPLASH;

@@ -1,6 +1,7 @@
 // Keys, characters and the pointer, routed by screen to the splash, the
 // console, the menu pages, the racket and the play view.
 #include "game/game_framework.h"
+#include "game/splash.h"
 #include "platform/wnd/keys.h"
 #include "render/console.h"
 #include "world/racket.h"
@@ -176,6 +177,12 @@ void GameFramework::onMouseWheel(int delta)
 void GameFramework::showMainMenuPage() {}
 void GameFramework::showPausePage() {}
 
-// The splash sequence is over at the first frame (renderFrame): nothing to
-// skip yet.
-void GameFramework::skipSplash(bool) {}
+// Escape ends the whole splash sequence after the running screen's fade-out;
+// another key or a click fades that screen out.
+void GameFramework::skipSplash(bool all)
+{
+    if (all)
+        gSplash.skipAll();
+    else
+        gSplash.skip();
+}

@@ -3,8 +3,10 @@
 #include "core/file_list.h"
 #include "core/init.h"
 #include "core/log.h"
+#include "game/camera_path.h"
 #include "game/game_framework.h"
 #include "game/progress.h"
+#include "platform/sys/files.h"
 #include "platform/sys/paths.h"
 #include "render/mesh_draw.h"
 #include "render/skel_instance.h"
@@ -122,6 +124,20 @@ void GameFramework::readProgress()
 void GameFramework::writeProgress()
 {
     ::writeProgress(highestLevel);
+}
+
+void GameFramework::readCameraPath()
+{
+    static const char* const fileName = "data\\path.cpt";
+    std::string text, problem;
+    if (!sys::readFile(fileName, text)) {
+        gCameraPath.clear();
+        YLog::writef("Camera path %s cannot be read: the intro goes on to the main menu", fileName);
+        return;
+    }
+    if (!parseCameraPath(text, gCameraPath, problem))
+        YLog::writef("Camera path %s: %s; the flight keeps the %d records before it", fileName, problem.c_str(),
+                     static_cast<int>(gCameraPath.size()));
 }
 
 void GameFramework::makeLevelThumbnails()

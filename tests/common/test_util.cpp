@@ -4,6 +4,8 @@
 #include "platform/sys/paths.h"
 
 #include <cstdlib>
+#include <locale>
+#include <sstream>
 #include <stdexcept>
 
 namespace testutil {
@@ -69,6 +71,18 @@ void keepShot(const std::string& path)
     std::string name = path.substr(path.find_last_of("/\\") + 1);
     sys::makeDirectories(dir);
     sys::writeFileAtomic(std::string(dir) + "/" + name, data);
+}
+
+std::vector<float> numbers(const std::string& line)
+{
+    std::istringstream in(line);
+    in.imbue(std::locale::classic());
+    std::string word;
+    in >> word;
+    std::vector<float> out;
+    for (float v; in >> v;)
+        out.push_back(v);
+    return out;
 }
 
 std::string logText() { return readText(workDir() + "/log.txt"); }

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace testutil {
 
@@ -23,6 +24,10 @@ size_t logCount(const std::string& text, size_t from = 0);
 // and hand-written content) into the test's working folder. False when it
 // is not there (the content was not built).
 bool copyFromGame(const std::string& relativePath);
+
+// The numbers after the first word of a line (a recording renderer's
+// call), read in the C locale.
+std::vector<float> numbers(const std::string& line);
 
 // Copies a picture a test made into $TARVELIN_SHOTS_DIR, when that is set,
 // so a developer can look at it.

@@ -72,18 +72,20 @@ press() {
   xdotool key "$2"
 }
 
-# quit_game <window> <pid> <seconds>: presses F10 until the game ends (the
-# splash and the intro take the first presses as "skip"); the exit code, or
-# fails on timeout.
+# quit_game <window> <pid> <seconds>: Escape skips the splash sequence,
+# then F10 goes in every quarter second until the game ends (the splash and
+# the intro flight take F10 as a skip, the main menu quits on it); the exit
+# code, or fails on timeout.
 quit_game() {
   local win="$1" pid="$2" secs="$3"
-  for _ in $(seq $((secs * 2))); do
+  press "$win" Escape 2>/dev/null
+  for _ in $(seq $((secs * 4))); do
     if ! kill -0 "$pid" 2>/dev/null; then
       wait "$pid"
       return $?
     fi
     press "$win" F10 2>/dev/null
-    sleep 0.5
+    sleep 0.25
   done
   fail "process $pid still runs after ${secs}s of F10"
 }

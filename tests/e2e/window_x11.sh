@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The game opens its window under an X server, a second plain start ends at
-# once, "-2" starts a second copy, and F10 ends each with "config.yml" saved.
+# once, "-2" starts a second copy, and each is skipped to its main menu and
+# ended with F10, with "config.yml" saved.
 source "$(dirname "$0")/lib.sh" "$1" "$2"
 export SDL_VIDEODRIVER=x11
 start_xvfb

@@ -3,7 +3,6 @@
 // blocks breaking, falling bonuses and a ball in a glowing mode.
 #include "tests/game/game_fixture.h"
 
-#include "platform/img/image.h"
 #include "render/render.h"
 #include "tests/common/render_util.h"
 #include "world/ball.h"
@@ -43,24 +42,6 @@ protected:
         ASSERT_TRUE(saveLevelFile("levels/00_bonuses", level));
     }
 };
-
-// Something was drawn all over the picture: no large black band left by a
-// broken viewport or an undrawn backdrop (the menu screens' band aside).
-void expectDrawnAllOver(const char* file, int firstRow = 0, int lastRow = -1)
-{
-    img::Image shot;
-    std::string error;
-    ASSERT_TRUE(img::loadImage(file, shot, &error)) << error;
-    const int last = lastRow < 0 ? shot.height : lastRow;
-    int dark = 0, all = 0;
-    for (int y = firstRow; y < last; y += 8)
-        for (int x = 0; x < shot.width; x += 8) {
-            const uint8_t* t = shot.texel(x, y);
-            dark += t[0] + t[1] + t[2] < 6 ? 1 : 0;
-            ++all;
-        }
-    EXPECT_LT(dark, all / 2) << file;
-}
 
 } // namespace
 

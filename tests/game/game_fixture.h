@@ -4,8 +4,11 @@
 // levels of glass written with the game's level writer.
 #include "game/game_framework.h"
 #include "game/score_table.h"
+#include "platform/img/image.h"
 #include "platform/sys/clock.h"
+#include "platform/sys/files.h"
 #include "platform/sys/paths.h"
+#include "platform/sys/random.h"
 #include "platform/wnd/events.h"
 #include "tests/common/test_util.h"
 #include "world/ball.h"
@@ -71,6 +74,23 @@ inline void bot(bool keepAlive)
     gRacket->moveTo(x);
 }
 
+// Something was drawn all over the picture: no large black band left by a
+// broken viewport or an undrawn backdrop (the menu screens' band aside).
+inline void expectDrawnAllOver(const char* file, int firstRow = 0, int lastRow = -1)
+{
+    img::Image shot;
+    std::string error;
+    ASSERT_TRUE(img::loadImage(file, shot, &error)) << error;
+    const int last = lastRow < 0 ? shot.height : lastRow;
+    int dark = 0, all = 0;
+    for (int y = firstRow; y < last; y += 8)
+        for (int x = 0; x < shot.width; x += 8) {
+            const uint8_t* t = shot.texel(x, y);
+            dark += t[0] + t[1] + t[2] < 6 ? 1 : 0;
+            ++all;
+        }
+    EXPECT_LT(dark, all / 2) << file;
+}
 
 class GameTest : public ::testing::Test {
 protected:
@@ -83,6 +103,7 @@ protected:
                                               std::to_string(windowHeight) + "\">\n</config>\n");
         sys::makeDirectories("levels");
         writeLevels();
+        writeIntro();
         clock = std::make_unique<sys::ManualClock>(1000);
         wnd::clearInjectedEvents();
         gScoreTable.clear(); // a table left by an earlier test in this process
@@ -102,12 +123,24 @@ protected:
         ASSERT_TRUE(saveLevelFile("levels/01_two", glassLevel(3)));
     }
 
+    // No splash screens and no camera path: the intro passes on to the main
+    // menu once it has faded in.
+    virtual void writeIntro() { sys::removeFile("data/path.cpt"); }
+
     // One pass of the loop after the clock moved on.
     bool frame(uint32_t ms = 50)
     {
         clock->advance(ms);
         game->step();
         return true;
+    }
+
+    // Asks for a new game with the game's random numbers seeded first, so
+    // that play does not depend on how many the menu's comets drew before.
+    void requestNewGame(uint32_t seed = 1)
+    {
+        sys::srand(seed);
+        game->setScreen(SCREEN_NEW_GAME);
     }
 
     // Frames until the screen is steady on the wanted one (or a limit).

@@ -25,7 +25,7 @@ TEST_F(GameTest, ABotPlaysThroughALevelIntoTheNextAndOnToGameOver)
     for (int i = 0; i < 200 && !(game->screen == SCREEN_MAIN_MENU && game->transition == STEADY); ++i)
         play(true);
     ASSERT_EQ(SCREEN_MAIN_MENU, game->screen);
-    game->setScreen(SCREEN_NEW_GAME);
+    requestNewGame();
 
     // Level 0 is cleared by play.
     for (int i = 0; i < 4000 && game->currentLevel == 0; ++i)

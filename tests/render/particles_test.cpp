@@ -5,6 +5,7 @@
 #include "render/draw_queue.h"
 #include "render/recording_render.h"
 #include "render/shader.h"
+#include "tests/common/test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,6 @@
 #include <cmath>
 #include <limits>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -33,16 +33,7 @@ public:
     }
 };
 
-// The numbers after the first word of a recorded line.
-std::vector<float> numbers(const std::string& line)
-{
-    std::istringstream in(line.substr(line.find(' ') + 1));
-    std::vector<float> out;
-    float v;
-    while (in >> v)
-        out.push_back(v);
-    return out;
-}
+using testutil::numbers;
 
 YVec3 corner(const std::vector<float>& quad, int k) { return YVec3(quad[k * 7], quad[k * 7 + 1], quad[k * 7 + 2]); }
 

@@ -9,11 +9,11 @@
 #include "render/recording_render.h"
 #include "render/shader.h"
 #include "tests/common/render_util.h"
+#include "tests/common/test_util.h"
 #include "world/table.h"
 #include "world/table_effects.h"
 
 #include <cstring>
-#include <sstream>
 
 using namespace worldtest;
 
@@ -21,18 +21,7 @@ namespace {
 
 std::vector<std::string> gSounds;
 
-// The numbers of a recorded call after its keyword.
-std::vector<float> numbers(const std::string& call)
-{
-    std::istringstream in(call);
-    in.imbue(std::locale::classic());
-    std::string word;
-    in >> word;
-    std::vector<float> out;
-    for (float v; in >> v;)
-        out.push_back(v);
-    return out;
-}
+using testutil::numbers;
 
 class TableSpots : public WorldTest {
 protected:

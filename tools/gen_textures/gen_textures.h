@@ -10,6 +10,8 @@ void writeSurfaces(paint::Output& out);
 void writeIcons(paint::Output& out);
 // The interface widgets: option-list buttons, slider, text entry, window.
 void writeInterface(paint::Output& out);
+// The splash sequence's backdrop, emblem and title card under "splash\".
+void writeSplash(paint::Output& out);
 // The backdrop environments under "env\".
 void writeEnvironments(paint::Output& out);
 

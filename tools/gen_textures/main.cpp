@@ -1,5 +1,6 @@
 // Writes the game's pictures into the game folder: the textures under
-// "textures\" and the backdrop environments under "env\".
+// "textures\", the splash pictures under "splash\" and the backdrop
+// environments under "env\".
 //   gen_textures <game folder>
 #include "tools/gen_textures/gen_textures.h"
 
@@ -15,6 +16,7 @@ int main(int argc, char** argv)
     gen::writeSurfaces(out);
     gen::writeIcons(out);
     gen::writeInterface(out);
+    gen::writeSplash(out);
     gen::writeEnvironments(out);
     if (!out.ok())
         return 1;
