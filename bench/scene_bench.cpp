@@ -3,13 +3,15 @@
 // the world's update and the drawing, each frame timed on its own: once
 // through the null renderer (the cost of the drawing code alone) and once
 // through the real renderer on GL at 800 x 600 (software GL on a headless
-// machine). Prints the median and the 95th percentile of each part.
+// machine), each with stencil shadows off and on. Prints the median and the
+// 95th percentile of each part.
 //
-//   scene_bench [--frames N] [--dt SECONDS] [--level NAME]
+//   scene_bench [--frames N] [--dt SECONDS] [--level NAME] [--shadows off|on|both]
 //
 // The frame is the game's (the harness of the world tests). Every frame of
 // 0.025 s makes one solver step, so the physics column is the step's cost;
 // the game at 100 frames a second steps in two frames of five.
+#include "core/init.h"
 #include "core/log.h"
 #include "platform/sys/paths.h"
 #include "platform/wnd/window.h"
@@ -37,6 +39,7 @@ struct Settings {
     int warmUp = 50;
     float dt = YPhysicsWorld::STEP_TIME;
     std::string level; // empty: the one with the most items
+    std::vector<bool> shadows = {false, true};
 };
 
 struct Run {
@@ -59,10 +62,11 @@ double percentile(std::vector<double> values, double p)
     return values[rank - 1] * 1000.0;
 }
 
-Run play(const Settings& settings, const std::string& renderer)
+Run play(const Settings& settings, const std::string& renderer, bool shadows)
 {
     Run run;
-    run.renderer = renderer;
+    run.renderer = renderer + (shadows ? "+sh" : "");
+    gInit().shadows = shadows;
     harness::WorldHarness world;
     if (!world.loadLevel(settings.level))
         throw std::runtime_error("level " + settings.level + " does not read");
@@ -83,13 +87,13 @@ Run play(const Settings& settings, const std::string& renderer)
     return run;
 }
 
-Run playWithNullRenderer(const Settings& settings)
+Run playWithNullRenderer(const Settings& settings, bool shadows)
 {
     YNullRender render;
-    return play(settings, "null");
+    return play(settings, "null", shadows);
 }
 
-Run playOnGL(const Settings& settings)
+Run playOnGL(const Settings& settings, bool shadows)
 {
     wnd::WindowDesc desc;
     desc.title = "Tarvelin scene benchmark";
@@ -106,7 +110,7 @@ Run playOnGL(const Settings& settings)
         render.enumerateModes(modes);
         if (!render.createDevice(*window, false, -1))
             throw std::runtime_error("no graphics device");
-        run = play(settings, "GL");
+        run = play(settings, "GL", shadows);
     }
     window.reset();
     return run;
@@ -126,9 +130,9 @@ void print(const Run& run)
         const std::vector<double>* values;
     } parts[] = {{"physics", &physics}, {"world", &world}, {"draw", &draw}, {"frame", &total}};
     for (const auto& part : parts)
-        std::printf("%-6s %-8s %10.3f %10.3f\n", run.renderer.c_str(), part.name, percentile(*part.values, 50.0),
+        std::printf("%-8s %-8s %10.3f %10.3f\n", run.renderer.c_str(), part.name, percentile(*part.values, 50.0),
                     percentile(*part.values, 95.0));
-    std::printf("%-6s items %zu -> %zu, %.0f block objects on average, %d lives lost%s%s\n", run.renderer.c_str(),
+    std::printf("%-8s items %zu -> %zu, %.0f block objects on average, %d lives lost%s%s\n", run.renderer.c_str(),
                 run.itemsAtStart, run.itemsLeft, run.blocks, run.livesLost,
                 run.nonFinite.empty() ? "" : ", NOT FINITE: ", run.nonFinite.c_str());
 }
@@ -143,6 +147,15 @@ bool parse(int argc, char** argv, Settings& settings)
             settings.dt = static_cast<float>(std::atof(argv[++i]));
         else if (!std::strcmp(argv[i], "--level") && more)
             settings.level = argv[++i];
+        else if (!std::strcmp(argv[i], "--shadows") && more) {
+            const std::string which = argv[++i];
+            if (which == "both")
+                settings.shadows = {false, true};
+            else if (which == "on" || which == "off")
+                settings.shadows = {which == "on"};
+            else
+                return false;
+        }
         else
             return false;
     }
@@ -155,7 +168,7 @@ int main(int argc, char** argv)
 {
     Settings settings;
     if (!parse(argc, argv, settings)) {
-        std::fprintf(stderr, "usage: %s [--frames N] [--dt SECONDS (0..0.05)] [--level NAME]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--frames N] [--dt SECONDS (0..0.05)] [--level NAME] [--shadows off|on|both]\n", argv[0]);
         return 2;
     }
     // Headless, silent, and in a folder of its own with a copy of the content.
@@ -186,10 +199,12 @@ int main(int argc, char** argv)
     std::printf("scene_bench: level %s (%zu items), %d frames of %.3f s after %d, bot at the racket\n",
                 settings.level.c_str(), harness::WorldHarness::levelItemCount(settings.level), settings.frames,
                 static_cast<double>(settings.dt), settings.warmUp);
-    std::printf("%-6s %-8s %10s %10s\n", "render", "part", "median ms", "p95 ms");
+    std::printf("%-8s %-8s %10s %10s\n", "render", "part", "median ms", "p95 ms");
     try {
-        print(playWithNullRenderer(settings));
-        print(playOnGL(settings));
+        for (bool shadows : settings.shadows)
+            print(playWithNullRenderer(settings, shadows));
+        for (bool shadows : settings.shadows)
+            print(playOnGL(settings, shadows));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "scene_bench: %s\n", e.what());
         return 1;

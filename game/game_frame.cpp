@@ -18,6 +18,7 @@
 #include "render/particles.h"
 #include "render/render.h"
 #include "render/shader.h"
+#include "render/shadow_volume.h"
 #include "sound/sound_device.h"
 #include "world/block_update.h"
 #include "world/physics_world.h"
@@ -112,19 +113,26 @@ void GameFramework::drawScene(float dt)
         updateCamera(dt);
         placeListener();
         gRender->beginFrame(true);
+        gShadows().begin(YShadowVolume::TABLE_FLOOR);
         drawBackdrop(pos, size, aspect, YTable::DRAW_ALL);
     } else {
-        if (!mBackdropDirty && !gRender->frameCopyNeedsRefresh()) {
+        // The stored backdrop is drawn again when shadows were switched on
+        // or off since: it holds the table's shadows on itself.
+        const bool shadows = shadowsEnabled();
+        if (!mBackdropDirty && !gRender->frameCopyNeedsRefresh() && shadows == mBackdropShadows) {
             gRender->beginFrame(true);
             gRender->setViewport(pos, size);
             gRender->drawFrameCopy();
         } else {
             mBackdropDirty = false;
+            mBackdropShadows = shadows;
             updateCamera(dt);
             placeListener();
             gRender->beginFrame(true);
+            gShadows().begin(YShadowVolume::TABLE_FLOOR);
             gRender->beginFrameCopy(true);
             drawBackdrop(pos, size, aspect, YTable::DRAW_MESH);
+            drawShadows(false);
             gRender->endFrameCopy();
             gRender->setViewport(pos, size);
         }
@@ -134,12 +142,15 @@ void GameFramework::drawScene(float dt)
             gTable->draw(YTable::DRAW_ALL & ~YTable::DRAW_MESH);
     }
 
+    // What moves casts its shadows down to the floor, over the table.
+    gShadows().begin(YShadowVolume::PLAY_FLOOR);
     // Paused, the blocks' scheduled deaths and the particles stand still:
     // a zero step still queues them for drawing.
     const float worldDt = screen == SCREEN_PAUSED ? 0.0f : dt;
     updateAllBlocks(worldDt, playing);
     gParticles().update(worldDt);
     drawWorldQueues();
+    drawShadows(false);
 }
 
 void GameFramework::drawOverlay()

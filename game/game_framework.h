@@ -138,6 +138,7 @@ private:
     float mPathTime = 0.0f;
     float mCameraFit = 1.0f;
     bool mBackdropDirty = true;
+    bool mBackdropShadows = false; // the stored backdrop holds the table's shadows
 
     std::unique_ptr<YConsole> mConsole;
     // The last key down was the console key: its character is not typed.

@@ -11,6 +11,7 @@
 #include "render/mesh_draw.h"
 #include "render/skel_instance.h"
 #include "render/render.h"
+#include "render/shadow_volume.h"
 #include "sound/music_player.h"
 #include "world/block.h"
 #include "world/block_update.h"
@@ -163,11 +164,15 @@ void GameFramework::makeLevelThumbnails()
 
         // The whole capture surface (its viewport is left alone), and the
         // level alone: no racket marker, no hero.
-        gRender->beginFrame(false);
+        // The camera first: the frame's start turns the scene light into
+        // the camera's space.
         updateCamera(0.0f);
+        gRender->beginFrame(false);
+        gShadows().begin(YShadowVolume::TABLE_FLOOR);
         drawBackdrop(nullptr, nullptr, getStretch(), YTable::DRAW_ALL);
         updateAllBlocks(0.0f, false);
         drawWorldQueues(false);
+        drawShadows(true);
         gRender->setShader(nullptr, false);
         gRender->endFrame();
 

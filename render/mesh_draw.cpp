@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cstring>
 
-YShadowVolumeHook gShadowVolumeHook = nullptr;
-
 std::vector<YMeshDraw*>& gMeshDraws()
 {
     static std::vector<YMeshDraw*> list;

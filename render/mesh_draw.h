@@ -66,6 +66,11 @@ public:
     // What the renderer's mesh draws take: this vertex buffer, the mesh's
     // index buffer and subsets.
     YMeshBuffers buffers() const;
+    // Hands the silhouette of the copy placed by the model matrix, against
+    // the scene light, to the shadow volume (gShadows): every edge whose two
+    // triangles differ in facing along the light. A mesh without edges adds
+    // nothing; edges that run past the copy's vertices are skipped.
+    void addShadowVolume(const YMatrix& model);
 
     YVertexBuffer vertexBuffer = nullptr;
     YMesh* mesh; // not owned
@@ -73,11 +78,12 @@ public:
     int32_t dirty = 0;
 };
 
-// Where the stencil-shadow code plugs in: the draw of every visible object
-// of shadow mode YSHADOW_VOLUME calls it with the object's instance and
-// model matrix (the silhouette code then asks whether shadows are on and
-// hands the silhouette edges of the mesh to the shadow volume). Null until
-// that code installs itself: no object casts a volume.
+// Where the stencil shadows plug in: the draw of every visible object of
+// shadow mode YSHADOW_VOLUME calls it with the object's instance and model
+// matrix, whether shadows are on or not. It starts as the shadow code's own
+// function, which asks shadowsEnabled and then hands the instance's
+// silhouette to the shadow volume; tests may put another in its place. Null
+// casts nothing.
 using YShadowVolumeHook = void (*)(YMeshInstanceBase& instance, const YMatrix& model);
 extern YShadowVolumeHook gShadowVolumeHook;
 

@@ -21,6 +21,9 @@ public:
     std::vector<std::string> callsStartingWith(const std::string& prefix) const;
     // Texture files that loadTexture should treat as missing.
     std::vector<std::string> missingFiles;
+    // Whether the device's depth buffer has a stencil part (it has one by
+    // default).
+    void setStencil(bool on) { mStencil = on; }
 
     void bindTexture(YTexture* texture, int stage) override;
     void setStageState(int stage, YStageState state, uint32_t value) override;
@@ -78,6 +81,7 @@ private:
 class YNullRender : public YRender {
 public:
     explicit YNullRender(unsigned maxStages = 4);
+    void setStencil(bool on) { mStencil = on; }
     void bindTexture(YTexture*, int) override {}
     void setStageState(int, YStageState, uint32_t) override {}
     void setRenderState(YRenderState, uint32_t) override {}

@@ -71,7 +71,8 @@ bool Render_D3D::tryMode(bool fullscreen, int modeIndex)
         return false;
     }
     mFullscreen = fullscreen;
-    mStencil = true;
+    // Stencil shadows need the stencil part of the depth buffer.
+    mStencil = mDevice->stencilBits() > 0;
     if (fullscreen) {
         mFrameCopy = mDevice->createRenderTarget(width, height);
         mFrameCopyFresh = mFrameCopy != nullptr;

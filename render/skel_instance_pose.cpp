@@ -2,6 +2,8 @@
 // and skinning the vertices from it.
 #include "render/skel_instance.h"
 
+#include "render/shadow_volume.h"
+
 #include <cmath>
 
 namespace {
@@ -125,7 +127,8 @@ void YSkelMeshInstance::updatePose()
         rootPosition = root;
 
     skin();
-    if (shadowMode == YSHADOW_VOLUME && gShadowVolumeHook && mesh)
+    // The silhouette follows the pose: the shadow reads the mesh's normals.
+    if (shadowMode == YSHADOW_VOLUME && shadowsEnabled() && mesh)
         mesh->computeFaceNormals(vertices);
 }
 

@@ -1,10 +1,12 @@
-// A block set's frame: its faces, its bonuses, and whether it is still on
-// the table.
+// A block set's frame: its faces, its bonuses, its shadow, and whether it
+// is still on the table.
 #include "world/block_set.h"
 
 #include "render/camera.h"
+#include "render/shadow_volume.h"
 #include "world/block_bonus.h"
 #include "world/block_faces.h"
+#include "world/block_shadows.h"
 #include "world/block_update.h"
 #include "world/playfield.h"
 
@@ -12,6 +14,11 @@ void YBlockSet::update(float)
 {
     mTransform = getTransform();
     emitFaces();
+    if (shadowsEnabled()) {
+        const YVec3 light = mTransform.inverseAffine().transformVector(gCamera().lightDirection());
+        for (const auto& link : mLinks)
+            addEdgeLinkSilhouette(mTransform, light, *link);
+    }
 }
 
 void YBlockSet::emitFaces()

@@ -1,11 +1,13 @@
 #include "world/block_single.h"
 
 #include "render/camera.h"
+#include "render/shadow_volume.h"
 #include "world/block_bonus.h"
 #include "world/block_damage.h"
 #include "world/block_events.h"
 #include "world/block_faces.h"
 #include "world/block_material.h"
+#include "world/block_shadows.h"
 #include "world/playfield.h"
 #include "world/rigid_ball.h"
 
@@ -89,6 +91,8 @@ void YBlockSingle::update(float)
                 texOffsetV);
     if (mBuilder)
         mBuilder->show(mTransform);
+    if (shadowsEnabled())
+        addBoxSilhouette(mTransform, half);
 
     // A block that has fallen off the table is done for: nothing would
     // ever stop its fall.

@@ -230,6 +230,11 @@ int Device::backHeight() const
     return mImpl->backHeight;
 }
 
+int Device::stencilBits() const
+{
+    return mImpl->stencilBits;
+}
+
 void Device::setLogHandler(std::function<void(const std::string&)> handler)
 {
     mImpl->logHandler = std::move(handler);

@@ -122,6 +122,8 @@ public:
     int maxTextureSize() const;
     int backWidth() const;
     int backHeight() const;
+    // Bits of the back buffer's stencil (8 with the D24S8 depth-stencil).
+    int stencilBits() const;
 
     // Where the device reports, once each, what it can only approximate on
     // GL (a stage op or argument without an equivalent, a refused value or

@@ -84,6 +84,7 @@ struct Device::Impl {
     // The virtual back buffer and the target drawn to (null: back buffer).
     GLuint backFbo = 0, backColor = 0, depthStencil = 0;
     int backWidth = 0, backHeight = 0;
+    int stencilBits = 0; // of the back buffer's depth-stencil
     RenderTarget* target = nullptr;
 
     // Every live object, so that stale or foreign pointers are refused and

@@ -46,6 +46,9 @@ bool Device::Impl::allocateBackBuffer(int width, int height, std::string* error)
     }
     backWidth = width;
     backHeight = height;
+    GLint bits = 0;
+    glGetIntegerv(GL_STENCIL_BITS, &bits);
+    stencilBits = bits;
     // Targets follow the new depth-stencil size.
     for (RenderTarget* t : targets)
         attachDepth(t);

@@ -12,6 +12,7 @@
 #include "render/render.h"
 #include "render/resource.h"
 #include "render/shader.h"
+#include "render/shadow_volume.h"
 #include "sound/named_sound.h"
 #include "sound/sound_device.h"
 #include "sound/sound_loader.h"
@@ -295,7 +296,9 @@ void PlayFrame::run(float dt)
     const float pos[2] = {0, 0}, size[2] = {1, 1};
     if (gRender)
         gRender->beginFrame(true);
+    gShadows().begin(YShadowVolume::TABLE_FLOOR);
     drawBackdrop(pos, size, aspect, YTable::DRAW_ALL);
+    gShadows().begin(YShadowVolume::PLAY_FLOOR);
     const Clock::time_point blocksStart = Clock::now();
 
     updateAllBlocks(dt, playing);
@@ -303,6 +306,7 @@ void PlayFrame::run(float dt)
     const Clock::time_point queuesStart = Clock::now();
 
     drawWorldQueues();
+    drawShadows(false);
     if (gRender) {
         gRender->setViewport(pos, size);
         gRender->setOrtho2D(0, 0, 800, 600);

@@ -61,13 +61,14 @@ protected:
     {
         render = std::make_unique<VertexKeepingRender>();
         savedView = gCamera().view();
+        savedHook = gShadowVolumeHook;
         gShadowCalls.clear();
         cube = meshfix::buildMesh(meshfix::cubeText(3), "cube"); // three subsets
     }
 
     void TearDown() override
     {
-        gShadowVolumeHook = nullptr;
+        gShadowVolumeHook = savedHook;
         gCamera().setTransform(savedView);
         clearMeshes();
         clearShaders();
@@ -76,6 +77,7 @@ protected:
 
     std::unique_ptr<VertexKeepingRender> render;
     YMatrix savedView;
+    YShadowVolumeHook savedHook = nullptr;
     YMesh* cube = nullptr;
 };
 

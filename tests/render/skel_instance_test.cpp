@@ -3,7 +3,9 @@
 // lookups that must hold up on a mesh without a skeleton.
 #include "render/skel_instance.h"
 
+#include "core/init.h"
 #include "core/log.h"
+#include "render/mesh_draw.h"
 #include "render/recording_render.h"
 #include "render/shader.h"
 #include "tests/common/test_util.h"
@@ -449,6 +451,36 @@ TEST_F(SkelInstanceTest, SkinningMovesVerticesNormalsAndAttachmentsAndUploadsOnD
     render->calls.clear();
     inst.draw();
     EXPECT_EQ(1u, render->callsStartingWith("update vertexbuffer").size());
+}
+
+TEST_F(SkelInstanceTest, ThePoseTurnsTheShadowsNormalsWhileShadowsAreOnHookOrNot)
+{
+    const YShadowVolumeHook savedHook = gShadowVolumeHook;
+    const bool savedShadows = gInit().shadows;
+    gShadowVolumeHook = nullptr;
+    const int rest = key(10, YVec4(0, 0, 0, 1));
+    mesh->setChannel(0, -1, mesh->addAnimation({key(10, aboutX(90.0f))}), 1.0f, 0.0f, 0.0f, true, false);
+    YSkelMeshInstance& inst = make();
+    inst.setPoseFromClip(rest, false);
+    // The top of the cube: its triangles face up at rest.
+    std::vector<size_t> top;
+    for (size_t t = 0; t < mesh->triangles.size(); ++t)
+        if (mesh->triangles[t].normal.z > 0.99f)
+            top.push_back(t);
+    ASSERT_EQ(2u, top.size());
+
+    inst.playChannel(0);
+    gInit().shadows = false;
+    inst.update(0.01f);
+    inst.updatePose();
+    EXPECT_NEAR(1.0f, mesh->triangles[top[0]].normal.z, 1e-5f) << "no shadow, no normals";
+    gInit().shadows = true;
+    inst.update(0.01f);
+    inst.updatePose();
+    EXPECT_NEAR(0.0f, mesh->triangles[top[0]].normal.z, 1e-4f) << "the silhouette follows the pose";
+
+    gInit().shadows = savedShadows;
+    gShadowVolumeHook = savedHook;
 }
 
 // ---------------------------------------------------------------------------

@@ -276,6 +276,7 @@ TEST_F(TableSpots, PhysicsStrikesFlashTheWallsAndBlastsGlowOnTheFloor)
 TEST_F(TableSpots, DrawFollowsTheBitsInOrder)
 {
     static YMeshInstanceBase* shadowed = nullptr;
+    const YShadowVolumeHook savedHook = gShadowVolumeHook;
     gShadowVolumeHook = [](YMeshInstanceBase& instance, const YMatrix&) { shadowed = &instance; };
     auto order = [&](int flags) {
         table->addLightSpot(YVec3(), white, 1.0f);
@@ -297,5 +298,5 @@ TEST_F(TableSpots, DrawFollowsTheBitsInOrder)
     // The moving parts: the floor's depth, then the spots.
     EXPECT_EQ("shader zonly|quad |shader lmap|quadUV2|", order(YTable::DRAW_ALL & ~YTable::DRAW_MESH));
     EXPECT_EQ(numbers("q -15 -10 0 15 -10 0 15 10 0 -15 10 0"), numbers(render->callsStartingWith("quad ")[0]));
-    gShadowVolumeHook = nullptr;
+    gShadowVolumeHook = savedHook;
 }
