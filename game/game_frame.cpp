@@ -47,6 +47,11 @@ bool GameFramework::renderFrame()
     float dt = std::min(mFrameTime, 0.05f);
     mFrameTime = 0.0f;
     applyWindowChanges();
+    if (mReloadInterface) {
+        reloadInterface();
+        if (!isRunning())
+            return false;
+    }
 
     if (screen == SCREEN_SPLASH) {
         // Nothing else runs while the splash sequence shows; when it is
@@ -77,6 +82,8 @@ bool GameFramework::renderFrame()
 
     updateSound();
     updateShaders(dt);
+    if (ui.root)
+        ui.root->update(dt);
     getGameConsole().update(dt);
     if (screen != SCREEN_PAUSED) {
         gPhysics->step(dt);
@@ -155,12 +162,27 @@ void GameFramework::drawScene(float dt)
 
 void GameFramework::drawOverlay()
 {
-    // No menu pages yet: the screens show the scene, play its HUD.
     const float pos[2] = {0, 0}, size[2] = {1, 1};
+    if (!ui.root) {
+        gRender->setViewport(pos, size);
+        gRender->setOrtho2D(0, 0, 800, 600);
+        if (screen == SCREEN_PLAYING)
+            gHud.draw();
+        return;
+    }
+    // The page over a veil across the whole screen, then the logo (not
+    // while paused) and the pointer.
+    if (!mUiShader)
+        mUiShader = getShader("ui");
+    gRender->setOrtho2D(0, 0, 1, 1);
+    gRender->setShader(mUiShader, true);
+    drawScreenQuad(0.0f, 0.0f, 1.0f, 1.0f);
     gRender->setViewport(pos, size);
+    ui.render(true);
     gRender->setOrtho2D(0, 0, 800, 600);
-    if (screen == SCREEN_PLAYING)
-        gHud.draw();
+    if (screen != SCREEN_PAUSED)
+        drawLogo();
+    drawPointer();
 }
 
 void GameFramework::runFade(float dt)

@@ -42,6 +42,9 @@ GameFramework::GameFramework(const std::string&)
     gFramework = this;
     installSoundBinding();
     music.reset(new YMusicPlayer());
+    // The pages work in a screen of 800 x 600 units; their events and those
+    // of controls without a listener of their own (pictures) come here.
+    ui.init(800.0f, 600.0f, this, nullptr);
     screen = requestedScreen = SCREEN_SPLASH;
     currentLevel = 0;
     highestLevel = 0;
@@ -83,13 +86,16 @@ GameFramework::GameFramework(const std::string&)
     gInit().load("config.yml");
 
     mWorld = std::make_unique<YWorldSession>(this);
-    loadInterface();
+    aboutPage.protectRequired = true;
+    if (!loadInterface())
+        return; // a tampered about page: the game does not start
     gHud.init();
 
     music->addFolder("music");
     setListenerDistanceFactors(0.02f);
     setSoundVolume(gInit().volume);
     setMusicVolume(gInit().music);
+    uiListener = this;
 
     mCameraFit = 1.0f / std::sin(degToRad(gCamera().fov() * 0.5f));
 
@@ -105,6 +111,7 @@ GameFramework::GameFramework(const std::string&)
     screen = SCREEN_SPLASH;
     transition = STEADY;
     mLastFrameTime = sys::timeGetTime();
+    mStartedUp = true;
 }
 
 GameFramework::~GameFramework()
@@ -114,6 +121,8 @@ GameFramework::~GameFramework()
     mWorld.reset();
     mConsole.reset();
     gInit().setSplashHandler(nullptr);
+    ui.root = nullptr;
+    ui.detach();
     releaseRunAssets();
     delete gRender;
     destroyWindow();
@@ -229,8 +238,12 @@ int runProgram(int argc, char** argv)
 
     GameFramework* game = new GameFramework(modulePath);
     gFramework = game;
-    game->run();
+    // A game that stopped its start-up neither runs nor saves its settings.
+    const bool started = game->startedUp();
+    if (started)
+        game->run();
+    const int code = started ? game->exitCode() : 1;
     delete game;
     wnd::shutdownVideo();
-    return 0;
+    return code;
 }

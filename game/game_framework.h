@@ -1,9 +1,11 @@
 #pragma once
+#include "core/display_modes.h"
 #include "core/framework.h"
 #include "game/orbit.h"
-#include "game/page_context.h"
 #include "render/camera.h"
 #include "render/console.h"
+#include "ui/ui_context.h"
+#include "ui/ui_layout.h"
 #include "world/game_event.h"
 
 #include <cstdint>
@@ -34,8 +36,9 @@ enum GameScreen : int32_t {
 enum GameTransition : int32_t { FADING_OUT = 0, FADING_IN = 1, STEADY = 2 };
 
 // The game application: loads everything in a fixed order, then runs the
-// frames of the screens and moves between them through fades.
-class GameFramework : public YFramework, public YConsoleCommand, public YGameEvent {
+// frames of the screens and moves between them through fades; its menu pages
+// report their controls' events to it.
+class GameFramework : public YFramework, public UIEvent, public YConsoleCommand, public YGameEvent {
 public:
     explicit GameFramework(const std::string& modulePath);
     ~GameFramework() override;
@@ -67,8 +70,24 @@ public:
 
     void createWindow();
     void toggleFullscreen();
-    // Reads the interface folder's string table, fonts and shaders.
-    void loadInterface();
+    // Reads the interface folder: its string table, fonts, shaders and the
+    // menu pages. False when the about page fails its protect check: the
+    // log says so and the game must end.
+    bool loadInterface();
+
+    // The menu pages (menu_pages.cpp, options_page.cpp, menu_events.cpp).
+    // Shows the page (null: none) and focuses its initial control.
+    void setMenuPage(UILayout* page);
+    void onUIEvent(int kind, UIControl* control) override;
+    void fillScoresPage();
+    // A finished game's score enters the table; the scores page asks for a
+    // name when it entered.
+    void showScoresEntry();
+    void acceptWinnerName();
+    void fillLevelsPage();
+    void fillBonusesPage();
+    void fillOptionsPage();
+    void applyOptions();
 
     // Asks for another screen: the current one fades out for a second, the
     // new one's entry actions run, and it fades in.
@@ -102,8 +121,24 @@ public:
     int32_t highestLevel = 0;
     // The highest level that "open_all_levels" stores: every level is open.
     static constexpr int32_t ALL_LEVELS_OPEN = 10000;
-    // The menu pages' input context.
-    GamePageContext ui;
+    // The menu pages' context: its root is the page shown.
+    UIContext ui;
+    UILayout mainMenuPage{this}, scoresPage{this}, levelsPage{this}, controlsPage{this}, bonusesPage{this},
+        aboutPage{this}, optionsPage{this}, pausePage{this};
+    UIEvent* uiListener = nullptr;
+    // The page number of the levels page (12 levels a page) and of the
+    // bonuses page (6 kinds a page).
+    int32_t pageIndex = 0;
+    // Levels on one page of the levels page, bonus kinds on one page of the
+    // bonuses page.
+    static constexpr int32_t LEVELS_PER_PAGE = 12;
+    static constexpr int32_t BONUSES_PER_PAGE = 6;
+    // False when start-up stopped early (the about page failed its protect
+    // check): the game must not run.
+    bool startedUp() const { return mStartedUp; }
+    // The process's exit code once the loop ended: non-zero when the game
+    // ended on a failure.
+    int exitCode() const { return mExitCode; }
 
 private:
     // The 3D scene of the frame: backdrop, table, blocks, objects, queues.
@@ -113,8 +148,13 @@ private:
     void placeListener();
     float viewingDistance() const;
     void lookAt(const YVec3& eye, const YVec3& target, float fov);
-    // Window changes asked for by the console, made at the start of a frame.
+    // Window changes asked for by the console and the options page, and a
+    // new interface language, made at the start of a frame.
     void applyWindowChanges();
+    void reloadInterface();
+    // The level page's level button of the event name "start_lev_NN", or
+    // -1 for any other name.
+    static int levelButtonNumber(const std::string& name);
 
     // Input helpers (game_input.cpp): a window y in the pages' units, whether
     // a page is shown, the end of a right-button view drag (also when the
@@ -149,6 +189,21 @@ private:
     // window for a changed mode.
     int mWantedFullscreen = -1;
     bool mRecreateWindow = false;
+    // The interface is read again at the start of the next frame (a new
+    // language), never inside the click of a control that it deletes.
+    bool mReloadInterface = false;
+    // The language in use before a change (kept when the new one fails).
+    int mPreviousInterface = 0;
+    bool mStartedUp = false;
+    int mExitCode = 0;
+    // The options page's resolutions, and the one it showed when it was
+    // filled (-1: none).
+    std::vector<YDisplayMode> mResolutions;
+    int mShownResolution = -1;
+    // The levels page's button shaders, looked up once.
+    YShader* mLevelThumb = nullptr;
+    YShader* mLevelThumbHot = nullptr;
+    YShader* mLevelThumbDeny = nullptr;
 };
 
 extern GameFramework* gGameFramework;

@@ -173,9 +173,8 @@ void GameFramework::onMouseWheel(int delta)
         gRacket->adjustBallAngle(static_cast<float>(-delta) / WHEEL_PER_DEGREE);
 }
 
-// The pages arrive with the interface toolkit: no page to show yet.
-void GameFramework::showMainMenuPage() {}
-void GameFramework::showPausePage() {}
+void GameFramework::showMainMenuPage() { setMenuPage(&mainMenuPage); }
+void GameFramework::showPausePage() { setMenuPage(&pausePage); }
 
 // Escape ends the whole splash sequence after the running screen's fade-out;
 // another key or a click fades that screen out.

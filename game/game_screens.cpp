@@ -37,6 +37,7 @@ void GameFramework::enterScreen()
     endViewDrag();
     switch (screen) {
     case SCREEN_MAIN_MENU:
+        setMenuPage(&mainMenuPage);
         clearWorld();
         gRacket->startMenuRun();
         music->play(0, 0.5f);
@@ -45,10 +46,12 @@ void GameFramework::enterScreen()
         loadCurrentLevel();
         gRacket->newGame();
         screen = SCREEN_PLAYING;
+        setMenuPage(nullptr);
         music->next(2.0f);
         break;
     case SCREEN_GAME_OVER:
         gRacket->startLevel();
+        showScoresEntry();
         music->play(1, 2.0f);
         break;
     case SCREEN_LEVEL_END:
@@ -73,6 +76,7 @@ void GameFramework::enterScreen()
         quit();
         break;
     case SCREEN_INTRO_FLIGHT:
+        setMenuPage(nullptr);
         clearWorld();
         gRacket->startMenuRun();
         mPathTime = 0.0f;
@@ -81,6 +85,7 @@ void GameFramework::enterScreen()
     case SCREEN_GAME_COMPLETED:
         clearWorld();
         gRacket->startMenuRun();
+        showScoresEntry();
         music->play(0, 0.5f);
         break;
     default: // Playing, Paused, Splash

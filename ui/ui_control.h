@@ -190,3 +190,18 @@ private:
 // The click of links, menu items and images: when enabled, pointer kind 3
 // and an action event. Handled even when disabled.
 bool uiClick(UIControl& control);
+
+// The descendant of that name when it is a T, else null.
+template <class T>
+T* findDescendantAs(const UIControl& parent, const std::string& name)
+{
+    return dynamic_cast<T*>(parent.findDescendant(name));
+}
+
+// The child at that position when there is one and it is a T, else null.
+template <class T>
+T* childAs(const UIControl& parent, size_t index)
+{
+    const std::vector<UIControl*>& children = parent.getChildren();
+    return index < children.size() ? dynamic_cast<T*>(children[index]) : nullptr;
+}
