@@ -100,6 +100,9 @@ void GameFramework::acceptWinnerName()
         name->show();
     }
     edit->hide();
+    // The keys go on to the page's own control (its way back).
+    if (scoresPage.initialFocus && ui.root == &scoresPage)
+        scoresPage.initialFocus->setFocus();
 }
 
 void GameFramework::fillLevelsPage()
