@@ -47,11 +47,9 @@ bool GameFramework::renderFrame()
     float dt = std::min(mFrameTime, 0.05f);
     mFrameTime = 0.0f;
     applyWindowChanges();
-    if (mReloadInterface) {
-        reloadInterface();
-        if (!isRunning())
-            return false;
-    }
+    // A new language whose pages fail their check ends the game here.
+    if (mReloadInterface && !reloadInterface())
+        return false;
 
     if (screen == SCREEN_SPLASH) {
         // Nothing else runs while the splash sequence shows; when it is

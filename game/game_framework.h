@@ -151,7 +151,8 @@ private:
     // Window changes asked for by the console and the options page, and a
     // new interface language, made at the start of a frame.
     void applyWindowChanges();
-    void reloadInterface();
+    // False when the new pages fail their check: the game then quits.
+    bool reloadInterface();
     // The level page's level button of the event name "start_lev_NN", or
     // -1 for any other name.
     static int levelButtonNumber(const std::string& name);

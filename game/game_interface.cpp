@@ -50,7 +50,7 @@ bool GameFramework::loadInterface()
     return true;
 }
 
-void GameFramework::reloadInterface()
+bool GameFramework::reloadInterface()
 {
     mReloadInterface = false;
     if (!loadInterface()) {
@@ -59,10 +59,11 @@ void GameFramework::reloadInterface()
         gInit().interface = mPreviousInterface;
         mExitCode = 1;
         quit();
-        return;
+        return false;
     }
     fillOptionsPage();
     setMenuPage(&optionsPage);
+    return true;
 }
 
 void GameFramework::setMenuPage(UILayout* page)
