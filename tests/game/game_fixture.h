@@ -127,6 +127,17 @@ protected:
     // menu once it has faded in.
     virtual void writeIntro() { sys::removeFile("data/path.cpt"); }
 
+    // A window event as the window sends it, and a key pressed and let go.
+    void send(wnd::EventType type, int code = 0, int x = 0, int y = 0)
+    {
+        game->windowProc(wnd::Event(type, code, x, y));
+    }
+    void press(int key)
+    {
+        send(wnd::EventType::KeyDown, key);
+        send(wnd::EventType::KeyUp, key);
+    }
+
     // One pass of the loop after the clock moved on.
     bool frame(uint32_t ms = 50)
     {

@@ -13,12 +13,6 @@ namespace {
 
 class GameInput : public GameTest {
 protected:
-    void send(EventType type, int code = 0, int x = 0, int y = 0) { game->windowProc(wnd::Event(type, code, x, y)); }
-    void press(int key)
-    {
-        send(EventType::KeyDown, key);
-        send(EventType::KeyUp, key);
-    }
     // A key as the window sends it: the key, then its character.
     void typeKey(int key, char c)
     {

@@ -20,12 +20,6 @@ namespace {
 
 class Menus : public GameTest {
 protected:
-    void send(EventType type, int code = 0, int x = 0, int y = 0) { game->windowProc(wnd::Event(type, code, x, y)); }
-    void press(int key)
-    {
-        send(EventType::KeyDown, key);
-        send(EventType::KeyUp, key);
-    }
     void type(const std::string& text)
     {
         for (char c : text)
@@ -46,6 +40,12 @@ protected:
         game->onUIEvent(UIE_ACTION, &c);
     }
     UIControl* child(UILayout& page, size_t i) { return page.getChildren().at(i); }
+    template <class T>
+    T* named(UILayout& page, const char* name)
+    {
+        return dynamic_cast<T*>(page.findDescendant(name));
+    }
+    std::string textOf(UILayout& page, size_t i) { return dynamic_cast<UINamedText*>(child(page, i))->getText(); }
 };
 
 } // namespace
@@ -53,7 +53,7 @@ protected:
 TEST_F(Menus, AShownPageTakesEveryClick)
 {
     startPlay();
-    send(EventType::KeyDown, vk::ESCAPE);
+    press(vk::ESCAPE);
     ASSERT_EQ(&game->pausePage, game->ui.root);
     // Anywhere on the window, a click belongs to the page: the ball stays.
     send(EventType::ButtonDown, 1, 2, 2);
@@ -138,7 +138,7 @@ TEST_F(Menus, TheBonusPagesEndOnTheAboutPage)
     act(page, "onBonusPrev");
     EXPECT_EQ(0, game->pageIndex);
     EXPECT_EQ(getShader("bonus_ballnormal"), dynamic_cast<UIImage*>(child(page, 0))->shader);
-    EXPECT_EQ("Normal ball", dynamic_cast<UINamedText*>(child(page, 1))->getText());
+    EXPECT_EQ("Normal ball", textOf(page, 1));
 
     // Sixteen kinds: the third page shows four rows.
     act(page, "onBonusNext");
@@ -148,7 +148,7 @@ TEST_F(Menus, TheBonusPagesEndOnTheAboutPage)
     EXPECT_EQ(getShader("bonus_next"), dynamic_cast<UIImage*>(child(page, 9))->shader);
     act(page, "onBonusNext");
     EXPECT_EQ(&game->aboutPage, game->ui.root);
-    EXPECT_EQ("v1.12", dynamic_cast<UINamedText*>(game->aboutPage.findDescendant("version"))->getText());
+    EXPECT_EQ("v1.12", named<UINamedText>(game->aboutPage, "version")->getText());
     act(game->aboutPage, "onBonusesAbout");
     EXPECT_EQ(&page, game->ui.root);
 }
@@ -168,20 +168,18 @@ TEST_F(Menus, AGoodScoreAsksForANameThatIsSaved)
     EXPECT_FALSE(name->visible);
     EXPECT_EQ(name->rect.x, edit->rect.x);
     EXPECT_EQ(name->rect.y, edit->rect.y);
-    EXPECT_EQ("500", dynamic_cast<UINamedText*>(child(page, 2))->getText());
+    EXPECT_EQ("500", textOf(page, 2));
 
     // Typed through the window; Enter keeps it, Enter again goes back.
     type("Ada");
     press(vk::RETURN);
     EXPECT_EQ("Ada", gScoreTable.entry(0).name);
     EXPECT_EQ(-1, gScoreTable.pendingRow());
-    EXPECT_FALSE(edit->visible);
-    EXPECT_TRUE(name->visible);
-    EXPECT_EQ("Ada", dynamic_cast<UINamedText*>(name)->getText());
+    EXPECT_TRUE(!edit->visible && name->visible);
+    EXPECT_EQ("Ada", textOf(page, 1));
     YScoreTable saved;
     saved.load(YScoreTable::FILE_NAME);
-    ASSERT_EQ(1, saved.count());
-    EXPECT_EQ("Ada", saved.entry(0).name);
+    EXPECT_EQ("Ada", saved.count() == 1 ? saved.entry(0).name : "");
     press(vk::RETURN);
     ASSERT_TRUE(runUntilSteady(SCREEN_MAIN_MENU));
 
@@ -194,7 +192,7 @@ TEST_F(Menus, AGoodScoreAsksForANameThatIsSaved)
     game->setScreen(SCREEN_GAME_OVER);
     ASSERT_TRUE(runUntilSteady(SCREEN_GAME_OVER));
     EXPECT_FALSE(edit->visible);
-    EXPECT_EQ("Best", dynamic_cast<UINamedText*>(child(page, 13))->getText());
+    EXPECT_EQ("Best", textOf(page, 13));
 
     // A page with fewer rows says so and fills what it has.
     std::string text = testutil::readText("ui/english/scores.yml");
@@ -204,7 +202,7 @@ TEST_F(Menus, AGoodScoreAsksForANameThatIsSaved)
     const size_t mark = testutil::logText().size();
     act(game->mainMenuPage, "onScores");
     EXPECT_TRUE(testutil::logHas("no name and score texts for row 4", mark));
-    EXPECT_EQ("Best", dynamic_cast<UINamedText*>(child(page, 5))->getText());
+    EXPECT_EQ("Best", textOf(page, 5));
 }
 
 TEST_F(Menus, OptionsApplyOnlyWhatChanged)
@@ -217,11 +215,12 @@ TEST_F(Menus, OptionsApplyOnlyWhatChanged)
     gInit().popupscores = true;
     UILayout& page = game->optionsPage;
     act(game->mainMenuPage, "onOptions");
-    UISelect* resolution = dynamic_cast<UISelect*>(page.findDescendant("resolution"));
-    ASSERT_NE(nullptr, resolution);
+    UISelect* resolution = named<UISelect>(page, "resolution");
+    UISelect* scores = named<UISelect>(page, "scores");
+    ASSERT_TRUE(resolution && scores);
     EXPECT_EQ((std::vector<std::string>{"640x480", "800x600"}), resolution->options);
     EXPECT_EQ(-1, resolution->getSelectedIndex());
-    EXPECT_EQ(1, dynamic_cast<UISelect*>(page.findDescendant("scores"))->getSelectedIndex());
+    EXPECT_EQ(1, scores->getSelectedIndex());
 
     // Nothing changed: nothing is made again, nothing read again.
     const UIControl* firstItem = game->mainMenuPage.findDescendant("onNewGameMenu");
@@ -237,7 +236,7 @@ TEST_F(Menus, OptionsApplyOnlyWhatChanged)
     // A chosen resolution: the new mode keeps the configured depth, the
     // window is made again at the next frame.
     resolution->setSelectedIndex(1);
-    dynamic_cast<UISelect*>(page.findDescendant("scores"))->setSelectedIndex(0);
+    scores->setSelectedIndex(0);
     act(page, "onOptionsApply");
     EXPECT_EQ("800x600:16", gInit().mode);
     EXPECT_FALSE(gInit().popupscores);
@@ -246,7 +245,7 @@ TEST_F(Menus, OptionsApplyOnlyWhatChanged)
     EXPECT_TRUE(testutil::logHas("Load texture", mark));
 
     // The volume sliders act at once.
-    dynamic_cast<UITracker*>(page.findDescendant("musicVol"))->setValue(0.25f);
+    named<UITracker>(page, "musicVol")->setValue(0.25f);
     EXPECT_FLOAT_EQ(0.25f, gInit().music);
 }
 
@@ -267,10 +266,7 @@ protected:
             testutil::writeText(std::string("ui/zeta/") + file, text);
         }
     }
-    std::string newGameText()
-    {
-        return dynamic_cast<UIMenuItem*>(game->mainMenuPage.findDescendant("onNewGameMenu"))->text;
-    }
+    std::string newGameText() { return named<UIMenuItem>(game->mainMenuPage, "onNewGameMenu")->text; }
 };
 
 } // namespace
@@ -280,7 +276,7 @@ TEST_F(TwoLanguages, ANewLanguageIsReadAtTheNextFrameAndABrokenOneEndsTheGame)
     ASSERT_TRUE(runUntilSteady(SCREEN_MAIN_MENU));
     UILayout& page = game->optionsPage;
     act(game->mainMenuPage, "onOptions");
-    UISelect* language = dynamic_cast<UISelect*>(page.findDescendant("language"));
+    UISelect* language = named<UISelect>(page, "language");
     ASSERT_NE(nullptr, language);
     EXPECT_EQ((std::vector<std::string>{"English", "zeta"}), language->options);
     EXPECT_EQ(0, language->getSelectedIndex());
@@ -292,7 +288,7 @@ TEST_F(TwoLanguages, ANewLanguageIsReadAtTheNextFrameAndABrokenOneEndsTheGame)
     frame();
     EXPECT_EQ("Neues Spiel", newGameText());
     EXPECT_EQ(&page, game->ui.root);
-    language = dynamic_cast<UISelect*>(page.findDescendant("language"));
+    language = named<UISelect>(page, "language");
     EXPECT_EQ(1, language->getSelectedIndex());
     EXPECT_EQ("ui\\zeta", gInit().getInterface());
     for (int i = 0; i < 5; ++i)
