@@ -153,9 +153,6 @@ private:
     void applyWindowChanges();
     // False when the new pages fail their check: the game then quits.
     bool reloadInterface();
-    // The level page's level button of the event name "start_lev_NN", or
-    // -1 for any other name.
-    static int levelButtonNumber(const std::string& name);
 
     // Input helpers (game_input.cpp): a window y in the pages' units, whether
     // a page is shown, the end of a right-button view drag (also when the

@@ -6,7 +6,6 @@
 #include "world/bonus_registry.h"
 
 #include <cctype>
-#include <cstring>
 
 namespace {
 
@@ -21,11 +20,10 @@ void setVolume(UIControl* control, float& setting, void (*apply)(float))
     }
 }
 
-} // namespace
-
-int GameFramework::levelButtonNumber(const std::string& name)
+// The number of a level button's event, "start_lev_" and exactly two
+// digits; -1 for any other name.
+int levelButtonNumber(const std::string& name)
 {
-    // Exactly two digits after the prefix.
     const size_t prefix = sizeof(LEVEL_BUTTON) - 1;
     if (name.size() != prefix + 2 || name.compare(0, prefix, LEVEL_BUTTON) != 0)
         return -1;
@@ -35,6 +33,8 @@ int GameFramework::levelButtonNumber(const std::string& name)
         return -1;
     return (tens - '0') * 10 + (ones - '0');
 }
+
+} // namespace
 
 void GameFramework::onUIEvent(int kind, UIControl* control)
 {
