@@ -168,7 +168,7 @@ void GameFramework::drawOverlay()
             gHud.draw();
         return;
     }
-    // The page over a veil across the whole screen, then the logo (not
+    // The page over a veil across the scene, then the logo (not
     // while paused) and the pointer.
     if (!mUiShader)
         mUiShader = getShader("ui");
