@@ -1,6 +1,7 @@
 #include "core/framework.h"
 
 #include "core/display_modes.h"
+#include "core/init.h"
 #include "core/log.h"
 #include "platform/sys/clock.h"
 #include "platform/sys/message_box.h"
@@ -137,6 +138,11 @@ const uint32_t* YFramework::getIcon(int& width, int& height)
     return nullptr;
 }
 
+bool YFramework::getCursor() const
+{
+    return false;
+}
+
 void YFramework::fail(const char* text, const char* caption)
 {
     YLog::writef("%s", text);
@@ -181,7 +187,7 @@ void YFramework::createWindow(const char* title, int width, int height, int bits
     int iconW = 0, iconH = 0;
     if (const uint32_t* icon = getIcon(iconW, iconH))
         mWindow->setIcon(icon, iconW, iconH);
-    wnd::showSystemCursor(false); // the game draws its own pointer
+    wnd::showSystemCursor(getCursor());
     mWindow->frameSize(frameWidth, frameHeight);
 
     if (gRenderBinding && !gRenderBinding->createDevice(*mWindow, full, width, height, bits, refresh)) {
@@ -216,6 +222,39 @@ void YFramework::destroyWindow()
     if (mWindow) {
         mWindow.reset();
         wnd::showSystemCursor(true);
+    }
+}
+
+void YFramework::createConfiguredWindow(const char* title)
+{
+    maximized = fullscreen ? false : gInit().maximize;
+    if (fullscreen)
+        createFullscreen(title, gInit().mode.c_str());
+    else
+        createWindowed(title, gInit().width, gInit().height);
+}
+
+void YFramework::setFullscreen(bool wanted, const char* title)
+{
+    // The window keeps its GL context when it can switch in place.
+    if (mWindow && mWindow->setFullscreen(wanted)) {
+        fullscreen = wanted;
+    } else {
+        destroyWindow();
+        fullscreen = wanted;
+        createConfiguredWindow(title);
+    }
+    gInit().fullscreen = fullscreen;
+}
+
+void YFramework::rememberWindowSize(int width, int height)
+{
+    if (fullscreen)
+        return;
+    gInit().maximize = maximized;
+    if (!maximized) {
+        gInit().width = width;
+        gInit().height = height;
     }
 }
 

@@ -82,11 +82,23 @@ public:
     virtual void onTimer(uint32_t id, uint32_t elapsedMs);
     // The window icon as 32-bit ARGB pixels (null: the system's).
     virtual const uint32_t* getIcon(int& width, int& height);
+    // The pointer over the window: false hides the system's (the game draws
+    // its own), true keeps the system's arrow.
+    virtual bool getCursor() const;
 
     void createWindowed(const char* title, int width, int height);
     void createFullscreen(const char* title, const char* modeText);
     void createWindow(const char* title, int width, int height, int bits, int refresh, bool fullscreen);
     void destroyWindow();
+    // The window the settings ask for: full screen in their mode, or
+    // windowed at their size (maximized when they say so).
+    void createConfiguredWindow(const char* title);
+    // Full screen on or off: in place when the window can switch, else the
+    // window is made anew. The setting follows.
+    void setFullscreen(bool wanted, const char* title);
+    // The size of a windowed window that is not maximized goes into the
+    // settings, and whether it is maximized.
+    void rememberWindowSize(int width, int height);
 
     void run();
     bool step();

@@ -1,17 +1,13 @@
 #include "game/game_framework.h"
 
-#include "core/display_modes.h"
 #include "core/file_list.h"
 #include "core/init.h"
 #include "core/log.h"
+#include "core/program_icon.h"
 #include "core/version.h"
-#include "game/command_line.h"
 #include "game/comets.h"
 #include "game/splash.h"
 #include "platform/sys/clock.h"
-#include "platform/sys/instance_lock.h"
-#include "platform/sys/message_box.h"
-#include "platform/sys/paths.h"
 #include "platform/sys/random.h"
 #include "render/camera.h"
 #include "render/draw_queue.h"
@@ -19,7 +15,7 @@
 #include "render/font.h"
 #include "render/mesh_draw.h"
 #include "render/particles.h"
-#include "render/render_d3d.h"
+#include "render/render_start.h"
 #include "render/shader.h"
 #include "sound/music_player.h"
 #include "sound/named_sound.h"
@@ -56,21 +52,7 @@ GameFramework::GameFramework(const std::string&)
     gGameFramework = this;
     getGameConsole();
 
-    std::string error;
-    if (!wnd::initVideo(&error)) {
-        YLog::writef("Video system unavailable: %s", error.c_str());
-        sys::messageBox("Window Creation Error.", "ERROR");
-        std::exit(1);
-    }
-    new Render_D3D();
-    std::vector<YDisplayMode> modes;
-    gRender->enumerateModes(modes);
-    gDisplayModes().assign(modes);
-
-    loadFonts("data\\fonts.yml");
-    loadShaders("data\\shaders.yml");
-    loadShaders("data\\shaders_env.yml");
-    loadShaders("data\\shaders_blocks.yml");
+    startRendering();
     loadSoundList("data\\sound_fx.yml");
 
     mSystemFont = getFont("sysfont");
@@ -140,25 +122,12 @@ void GameFramework::quit()
 
 void GameFramework::createWindow()
 {
-    maximized = fullscreen ? false : gInit().maximize;
-    if (fullscreen)
-        createFullscreen(PRODUCT_NAME, gInit().mode.c_str());
-    else
-        createWindowed(PRODUCT_NAME, gInit().width, gInit().height);
+    createConfiguredWindow(PRODUCT_NAME);
 }
 
 void GameFramework::toggleFullscreen()
 {
-    // The window keeps its GL context: only its full-screen state changes.
-    bool wanted = !fullscreen;
-    if (window() && window()->setFullscreen(wanted)) {
-        fullscreen = wanted;
-    } else {
-        destroyWindow();
-        fullscreen = wanted;
-        createWindow();
-    }
-    gInit().fullscreen = fullscreen;
+    setFullscreen(!fullscreen, PRODUCT_NAME);
 }
 
 void GameFramework::applyWindowChanges()
@@ -179,71 +148,5 @@ void GameFramework::applyWindowChanges()
 
 const uint32_t* GameFramework::getIcon(int& width, int& height)
 {
-    // A shaded ball on a transparent ground.
-    static uint32_t pixels[32 * 32];
-    static bool made = false;
-    if (!made) {
-        for (int y = 0; y < 32; ++y) {
-            for (int x = 0; x < 32; ++x) {
-                float dx = (x - 15.5f) / 14.0f, dy = (y - 15.5f) / 14.0f;
-                float r2 = dx * dx + dy * dy;
-                uint32_t p = 0;
-                if (r2 <= 1.0f) {
-                    float nz = std::sqrt(1.0f - r2);
-                    float light = 0.25f + 0.75f * std::fmax(0.0f, (-dx - dy + nz) * 0.577f);
-                    auto channel = [&](float base) {
-                        float v = base * light * 255.0f;
-                        return static_cast<uint32_t>(v > 255.0f ? 255.0f : v);
-                    };
-                    p = 0xFF000000u | (channel(0.45f) << 16) | (channel(0.75f) << 8) | channel(1.0f);
-                }
-                pixels[y * 32 + x] = p;
-            }
-        }
-        made = true;
-    }
-    width = height = 32;
-    return pixels;
-}
-
-int runProgram(int argc, char** argv)
-{
-    // The game folder is the folder of the executable: data, content and the
-    // log live there whatever the caller's working folder is.
-    std::string modulePath = sys::executablePath();
-    std::string gameDir = sys::executableDir();
-    if (!sys::changeDirectory(gameDir)) {
-        std::string text = "Cannot enter the game folder " + gameDir;
-        sys::messageBox(text.c_str(), PRODUCT_NAME);
-        return 1;
-    }
-
-    sys::InstanceLock instance;
-    bool anotherRuns = !instance.acquire("TarvelinMutex");
-    YLog::writef("%s %s", PRODUCT_NAME, PRODUCT_VERSION);
-
-    RunMode mode = parseCommandLine(argc > 1 ? argv[1] : "");
-    switch (mode) {
-    case RunMode::Editor:
-        YLog::write("The level editor is not part of this build.");
-        sys::messageBox("The level editor is not part of this build.", PRODUCT_NAME);
-        return 1;
-    case RunMode::Game:
-        if (anotherRuns)
-            return 0;
-        break;
-    case RunMode::SecondGame:
-        break;
-    }
-
-    GameFramework* game = new GameFramework(modulePath);
-    gFramework = game;
-    // A game that stopped its start-up neither runs nor saves its settings.
-    const bool started = game->startedUp();
-    if (started)
-        game->run();
-    const int code = started ? game->exitCode() : 1;
-    delete game;
-    wnd::shutdownVideo();
-    return code;
+    return programIcon(width, height);
 }

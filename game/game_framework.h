@@ -207,7 +207,3 @@ private:
 extern GameFramework* gGameFramework;
 // The level files under "levels\", sorted: a level's index is its number.
 extern std::vector<std::string> gLevelNames;
-
-// The program: the game folder, the single-instance rule, the version line,
-// then the game or the editor. Returns the process exit code.
-int runProgram(int argc, char** argv);

@@ -101,13 +101,7 @@ void GameFramework::onSize(int width, int height)
 {
     ui.resize(width, pageY(height));
     menuView.setWindowSize(width, height);
-    if (!fullscreen) {
-        gInit().maximize = maximized;
-        if (!maximized) {
-            gInit().width = width;
-            gInit().height = height;
-        }
-    }
+    rememberWindowSize(width, height);
 }
 
 void GameFramework::loadCurrentLevel()

@@ -95,8 +95,9 @@ void YBlockSingle::update(float)
         addBoxSilhouette(mTransform, half);
 
     // A block that has fallen off the table is done for: nothing would
-    // ever stop its fall.
-    if (!isScheduled()) {
+    // ever stop its fall. A world that is not live (the level editor's
+    // still preview) sweeps nothing.
+    if (gWorldLive && !isScheduled()) {
         bool outside = true;
         for (int i = 0; i < 8 && outside; ++i) {
             outside = isOutsideTable(mTransform.transformPoint(scaleEach(gCubeCorners[i], half)), 0.0f);

@@ -43,25 +43,6 @@ const char* itemFault(const YLevelItem& item)
     return nullptr;
 }
 
-// Cells of the box around all items (0 without items).
-int64_t gridCells(const std::vector<YLevelItem>& items)
-{
-    if (items.empty())
-        return 0;
-    int64_t lo[3] = {INT64_MAX, INT64_MAX, INT64_MAX};
-    int64_t hi[3] = {INT64_MIN, INT64_MIN, INT64_MIN};
-    for (const YLevelItem& item : items) {
-        const int64_t at[3] = {item.x, item.y, item.z};
-        const int64_t size[3] = {item.w, item.h, item.d};
-        for (int a = 0; a < 3; ++a) {
-            lo[a] = std::min(lo[a], at[a]);
-            hi[a] = std::max(hi[a], at[a] + size[a]);
-        }
-    }
-    // Items lie within +-COORD_LIMIT, so the product stays far below 2^63.
-    return (hi[0] - lo[0]) * (hi[1] - lo[1]) * (hi[2] - lo[2]);
-}
-
 // Reads the fields in file order; the first failed read ends the level.
 class LevelReader {
 public:
@@ -126,6 +107,34 @@ bool isValidItemSize(int32_t w, int32_t h, int32_t d)
         return false;
     const int32_t f = YLevelFile::MAX_FACE_CELLS;
     return w * h <= f && w * d <= f && h * d <= f;
+}
+
+bool levelItemBounds(const std::vector<YLevelItem>& items, int64_t lo[3], int64_t hi[3])
+{
+    if (items.empty())
+        return false;
+    for (int a = 0; a < 3; ++a) {
+        lo[a] = INT64_MAX;
+        hi[a] = INT64_MIN;
+    }
+    for (const YLevelItem& item : items) {
+        const int64_t at[3] = {item.x, item.y, item.z};
+        const int64_t size[3] = {item.w, item.h, item.d};
+        for (int a = 0; a < 3; ++a) {
+            lo[a] = std::min(lo[a], at[a]);
+            hi[a] = std::max(hi[a], at[a] + size[a]);
+        }
+    }
+    return true;
+}
+
+int64_t levelGridCells(const std::vector<YLevelItem>& items)
+{
+    int64_t lo[3], hi[3];
+    if (!levelItemBounds(items, lo, hi))
+        return 0;
+    // Items lie within +-COORD_LIMIT, so the product stays far below 2^63.
+    return (hi[0] - lo[0]) * (hi[1] - lo[1]) * (hi[2] - lo[2]);
 }
 
 bool readLevelFile(InStream& in, YLevelFile& level, const YMaterialFilter& knownMaterial,
@@ -208,7 +217,7 @@ bool readLevelFile(InStream& in, YLevelFile& level, const YMaterialFilter& known
         got.items.push_back(std::move(item));
     }
 
-    int64_t cells = gridCells(got.items);
+    int64_t cells = levelGridCells(got.items);
     if (cells > YLevelFile::MAX_GRID_CELLS) {
         YLog::writef("Cannot load level %s: the items span %lld cells, more than %lld", shown(name),
                      static_cast<long long>(cells), static_cast<long long>(YLevelFile::MAX_GRID_CELLS));
@@ -266,7 +275,7 @@ std::string levelFault(const YLevelFile& level)
             return line;
         }
     }
-    if (gridCells(level.items) > YLevelFile::MAX_GRID_CELLS)
+    if (levelGridCells(level.items) > YLevelFile::MAX_GRID_CELLS)
         return "the items span too many cells";
     return std::string();
 }

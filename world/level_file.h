@@ -97,6 +97,12 @@ using YMaterialFilter = std::function<bool(const std::string&)>;
 
 // True when w x h x d is a size an item may have.
 bool isValidItemSize(int32_t w, int32_t h, int32_t d);
+// The box around all items in cells: lowest corner and end (exclusive)
+// per axis. False, lo and hi untouched, without items.
+bool levelItemBounds(const std::vector<YLevelItem>& items, int64_t lo[3], int64_t hi[3]);
+// Cells of the box around all items (0 without items); a level may hold at
+// most MAX_GRID_CELLS.
+int64_t levelGridCells(const std::vector<YLevelItem>& items);
 
 // Reads a level from the stream. On success fills the level and returns
 // true. Returns false, logs why and leaves the level untouched when a read

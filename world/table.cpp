@@ -7,6 +7,7 @@
 #include "sound/named_sound.h"
 #include "world/physics_world.h"
 #include "world/playfield.h"
+#include "world/racket.h"
 #include "world/table_material.h"
 
 #include <cmath>
@@ -109,6 +110,9 @@ bool YTable::setSize(float width, float depth, const char* material)
     // size, and the balls need the floor and walls of this size.
     setPlayfieldSize(width, depth);
     physics().buildTable(width, depth, backOffset());
+    // The racket walks along the near edge, wherever that now is.
+    if (gRacket)
+        gRacket->followTable();
 
     stretchPyramid();
     applyMaterial(material);

@@ -35,13 +35,14 @@
 
 #include <algorithm>
 
-YWorldSession::YWorldSession(YGameEvent* listener, YBlockEvents* events)
+YWorldSession::YWorldSession(YGameEvent* listener, YBlockEvents* events, bool withRacket)
 {
     YPhysicsWorld::init();
     mTableEffects = std::make_unique<YTableEffects>();
     setWorldEffects(mTableEffects.get());
     mTable = std::make_unique<YTable>();
-    mRacket = std::make_unique<YRacket>(listener);
+    if (withRacket)
+        mRacket = std::make_unique<YRacket>(listener);
     setBlockEvents(events ? events : &worldEvents());
     registerBonusIds();
     registerWeaponMakers();
@@ -100,14 +101,14 @@ void releaseRunAssets(const std::vector<YRenderResource*>& keep)
             delete r;
 }
 
-void drawBackdrop(const float pos[2], const float size[2], float aspect, int tableParts)
+void drawBackdrop(const float pos[2], const float size[2], float aspect, int tableParts, float zNear, float zFar)
 {
     if (gRender) {
         if (pos && size)
             gRender->setViewport(pos, size);
         gRender->setPerspective(100.0f, aspect, 0.1f, 2.0f);
         gEnvironment().draw();
-        gRender->setPerspective(gCamera().fov(), aspect, 5.0f, 650.0f);
+        gRender->setPerspective(gCamera().fov(), aspect, zNear, zFar);
         gRender->setWorldMatrix(gCamera().view().m);
     }
     if (gTable)

@@ -16,8 +16,10 @@ class YTableEffects;
 class YWorldSession {
 public:
     // events: the receiver of block scores, popups and sounds; null gives
-    // the world's own (scores to the racket, rising score texts).
-    YWorldSession(YGameEvent* listener, YBlockEvents* events = nullptr);
+    // the world's own (scores to the racket, rising score texts). Without a
+    // racket (the level editor) gRacket stays null and racket() may not be
+    // called.
+    YWorldSession(YGameEvent* listener, YBlockEvents* events = nullptr, bool withRacket = true);
     ~YWorldSession();
     YWorldSession(const YWorldSession&) = delete;
     YWorldSession& operator=(const YWorldSession&) = delete;
@@ -41,8 +43,9 @@ void releaseRunAssets(const std::vector<YRenderResource*>& keep = {});
 // the viewport given (null pos or size: the viewport stays as it is, such
 // as a capture surface's whole), leaving the camera's projection and view
 // set. Without a renderer only the table is "drawn", which empties its light
-// spots.
-void drawBackdrop(const float pos[2], const float size[2], float aspect, int tableParts);
+// spots. zNear and zFar: the depth range of the table and what follows.
+void drawBackdrop(const float pos[2], const float size[2], float aspect, int tableParts, float zNear = 5.0f,
+                  float zFar = 650.0f);
 
 // Everything queued for the frame: the opaque items front to back, the
 // racket (its target marker; left out when withRacket is false), the loose

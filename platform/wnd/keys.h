@@ -32,6 +32,7 @@ enum : int {
     DECIMAL = 0x6E,
     DIVIDE = 0x6F,
     F1 = 0x70,
+    F5 = 0x74,
     F8 = 0x77,
     F10 = 0x79,
     F12 = 0x7B,

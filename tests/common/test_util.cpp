@@ -60,6 +60,21 @@ bool copyFromGame(const std::string& relativePath)
     return true;
 }
 
+bool makeGameFolder(int windowWidth, int windowHeight, std::string* missing)
+{
+    for (const char* folder : {"data", "fonts", "textures", "env", "mesh", "sound", "ui"}) {
+        if (!copyFromGame(folder)) {
+            if (missing)
+                *missing = folder;
+            return false;
+        }
+    }
+    writeText("config.yml", "<config>\n  <video fullscreen=\"0\">\n  <window width=\"" + std::to_string(windowWidth) +
+                                "\" height=\"" + std::to_string(windowHeight) + "\">\n</config>\n");
+    sys::makeDirectories("levels");
+    return true;
+}
+
 void keepShot(const std::string& path)
 {
     const char* dir = std::getenv("TARVELIN_SHOTS_DIR");

@@ -29,6 +29,12 @@ bool copyFromGame(const std::string& relativePath);
 // call), read in the C locale.
 std::vector<float> numbers(const std::string& line);
 
+// A game folder for the real game or editor: the content they load at
+// start-up copied in, a "config.yml" for a window of that size and an empty
+// "levels" folder. False, with the folder that is missing, when the content
+// was not built.
+bool makeGameFolder(int windowWidth, int windowHeight, std::string* missing);
+
 // Copies a picture a test made into $TARVELIN_SHOTS_DIR, when that is set,
 // so a developer can look at it.
 void keepShot(const std::string& path);

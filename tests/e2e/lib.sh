@@ -39,6 +39,18 @@ make_game() {
   echo "$dir"
 }
 
+# make_full_game <name>: a game folder with all the build made (the
+# executable, the generated and the hand-written content), without the
+# build's own log, scores and progress, and with the default settings.
+make_full_game() {
+  local dir="$WORK/$1"
+  mkdir -p "$dir"
+  cp -r "$(dirname "$EXE")"/. "$dir/"
+  rm -f "$dir/log.txt" "$dir/scores.dat" "$dir/ol.dat"
+  cp "$CONTENT/defaults/config.yml" "$dir/config.yml"
+  echo "$dir"
+}
+
 # start_xvfb: a private X server; sets DISPLAY.
 start_xvfb() {
   local fd_file="$WORK/display"

@@ -96,12 +96,9 @@ class GameTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char* folder : {"data", "fonts", "textures", "env", "mesh", "sound", "ui"})
-            ASSERT_TRUE(testutil::copyFromGame(folder)) << "build the game content first: " << folder;
-        testutil::writeText("config.yml", "<config>\n  <video fullscreen=\"0\">\n  <window width=\"" +
-                                              std::to_string(windowWidth) + "\" height=\"" +
-                                              std::to_string(windowHeight) + "\">\n</config>\n");
-        sys::makeDirectories("levels");
+        std::string missing;
+        ASSERT_TRUE(testutil::makeGameFolder(windowWidth, windowHeight, &missing))
+            << "build the game content first: " << missing;
         writeLevels();
         writeIntro();
         clock = std::make_unique<sys::ManualClock>(1000);

@@ -17,6 +17,7 @@
 #include "world/racket.h"
 #include "world/racket_tacked.h"
 #include "world/score_popups.h"
+#include "world/table.h"
 #include "world/world_events.h"
 
 #include <algorithm>
@@ -132,6 +133,16 @@ TEST_F(RacketTest, SteeringWorksInPlayOnlyAndStaysOnTheTable)
         racket->moveTo(-0.5f);
         EXPECT_FLOAT_EQ(4.5f, racket->targetX) << "state " << s;
     }
+}
+
+TEST_F(RacketTest, ATableResizeTakesTheRacketLineAlongWithTheNearEdge)
+{
+    make();
+    YTable table;
+    ASSERT_TRUE(table.setSize(20.0f, 30.0f));
+    EXPECT_FLOAT_EQ(-14.0f, racket->y);
+    ASSERT_TRUE(table.setSize(40.0f, 12.0f));
+    EXPECT_FLOAT_EQ(-5.0f, racket->y);
 }
 
 TEST_F(RacketTest, FrostKeepsTheRacketBelowFullSpeed)

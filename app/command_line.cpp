@@ -1,4 +1,4 @@
-#include "game/command_line.h"
+#include "app/command_line.h"
 
 RunMode parseCommandLine(const std::string& arg)
 {

@@ -1,4 +1,4 @@
-#include "game/game_framework.h"
+#include "app/program.h"
 
 int main(int argc, char** argv)
 {
