@@ -4,6 +4,7 @@
 
 #include "core/init.h"
 #include "render/environment.h"
+#include "render/render.h"
 #include "world/block.h"
 #include "world/block_material.h"
 #include "world/block_single.h"
@@ -197,8 +198,16 @@ TEST_F(EditorTest, ASecondEditorStartsOnAnEmptyLevel)
     run("bc=4");
     editor.reset();
     EXPECT_EQ(nullptr, gEditor);
+    // The second one full screen: the backdrop and the table come from the
+    // frame copy, drawn again after the view moved.
+    testutil::writeText("config.yml", "<config>\n  <video fullscreen=\"1\">\n</config>\n");
     editor = std::make_unique<EditorFramework>("");
     step();
+    EXPECT_TRUE(editor->isFullscreen());
+    EXPECT_TRUE(gRender->hasFrameCopy());
+    inject(wnd::EventType::Wheel, 120);
+    step();
+    EXPECT_FALSE(editor->sceneChanged) << "the copy was not drawn again";
     EXPECT_TRUE(gEditorItems.empty());
     EXPECT_TRUE(gBlocks.empty());
     EXPECT_EQ(0, gEditorBonusCounts[0].total);
