@@ -8,6 +8,7 @@
 #include "render/particles.h"
 #include "render/render.h"
 #include "render/shader.h"
+#include "render/shadow_volume.h"
 #include "world/block.h"
 #include "world/block_update.h"
 #include "world/table.h"
@@ -84,6 +85,9 @@ void EditorFramework::drawScene(float dt)
 {
     const float aspect = getStretch();
     const float pos[2] = {0, 0}, size[2] = {1, 1};
+    // The editor shows no shadows (the setting is the game's): what the
+    // casters hand in is dropped every frame rather than piling up.
+    gShadows().begin(YShadowVolume::PLAY_FLOOR);
     if (!gRender->hasFrameCopy()) {
         gRender->beginFrame(true);
         drawBackdrop(pos, size, aspect, YTable::DRAW_ALL, NEAR_PLANE, FAR_PLANE);

@@ -5,6 +5,7 @@
 #include "core/init.h"
 #include "platform/img/image.h"
 #include "render/render.h"
+#include "render/shadow_volume.h"
 #include "tests/common/render_util.h"
 
 #include <algorithm>
@@ -124,4 +125,12 @@ TEST_F(EditorTest, TheCursorTurnsRedWhereNewCannotPlaceABlock)
     for (int i = 0; i < 30; ++i)
         step();
     shoot("editor_console.bmp");
+
+    // No shadows are drawn, and what the casters hand in does not pile up.
+    auto edges = [] { return gShadows().frontList().size() + gShadows().backList().size(); };
+    const size_t once = edges();
+    EXPECT_GT(once, 0u) << "the check below would hold for nothing";
+    step();
+    step();
+    EXPECT_EQ(once, edges());
 }
