@@ -25,6 +25,8 @@ namespace {
 constexpr float NEAR_PLANE = 0.1f;
 constexpr float FAR_PLANE = 1000.0f;
 constexpr float GUIDE_HEIGHT = 100.0f;
+// How far the cursor's box stands off its cells, in cells.
+constexpr float WIRE_MARGIN = 0.03f;
 
 const float RED[4] = {1.0f, 0.0f, 0.0f, 1.0f};
 
@@ -170,10 +172,13 @@ void EditorFramework::drawCursor(float dt)
     YCellBox box = cursor;
     if (mode != EDIT_NEW && at >= 0)
         box = cellBoxOf(gEditorItems[static_cast<size_t>(at)]);
+    // The box stands a little off the cells it encloses, so the faces of
+    // the block there do not hide its edges.
     const YVec3& c = gCellSize;
+    const YVec3 off = c * WIRE_MARGIN;
     if (mode == EDIT_NEW || at >= 0)
-        drawWireBox(YVec3(box.x * c.x, box.y * c.y, box.z * c.z),
-                    YVec3((box.x + box.w) * c.x, (box.y + box.h) * c.y, (box.z + box.d) * c.z));
+        drawWireBox(YVec3(box.x * c.x, box.y * c.y, box.z * c.z) - off,
+                    YVec3((box.x + box.w) * c.x, (box.y + box.h) * c.y, (box.z + box.d) * c.z) + off);
 
     const YVec3 mid((cursor.x + 0.5f) * c.x, (cursor.y + 0.5f) * c.y, (cursor.z + 0.5f) * c.z);
     const float hw = gTable ? gTable->halfWidth() : YTable::AUTHORED_SIZE * 0.5f;
