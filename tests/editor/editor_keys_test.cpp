@@ -1,6 +1,8 @@
 // Keys, wheel and characters reaching the editor through the window events.
 #include "tests/editor/editor_fixture.h"
 
+#include "core/init.h"
+
 using namespace editortest;
 
 // The camera starts looking straight down: its x, y and z axes are the
@@ -98,8 +100,13 @@ TEST_F(EditorTest, SpaceAndBackquoteAreNeverTypedAndLinesRunWithoutThem)
     EXPECT_EQ("g=50", lastLine());
 }
 
-TEST_F(EditorTest, F10QuitsAndWritesTheSettings)
+TEST_F(EditorTest, F8TogglesFullScreenAndF10QuitsAndWritesTheSettings)
 {
+    for (bool full : {true, false}) {
+        press(vk::F8);
+        EXPECT_EQ(full, editor->isFullscreen());
+        EXPECT_EQ(full, gInit().fullscreen);
+    }
     wnd::injectEvent(wnd::Event(wnd::EventType::Size, 0, 300, 225)); // remembered
     inject(wnd::EventType::KeyDown, vk::F10);
     editor->run(); // returns once F10 has stopped the loop
