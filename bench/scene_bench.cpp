@@ -4,13 +4,19 @@
 // through the null renderer (the cost of the drawing code alone) and once
 // through the real renderer on GL at 800 x 600 (software GL on a headless
 // machine), each with stencil shadows off and on. Prints the median and the
-// 95th percentile of each part.
+// 95th percentile of each part and the CPU milliseconds per frame of the
+// whole process (every thread, the software rasteriser's included), which a
+// loaded machine disturbs far less than the wall clock. A run through the
+// frame census counts what the frames ask of the rasteriser: draws,
+// fragment-state changes and covered pixels per shader.
 //
 //   scene_bench [--frames N] [--dt SECONDS] [--level NAME] [--shadows off|on|both]
+//               [--no-gl | --gl-only]
 //
 // The frame is the game's (the harness of the world tests). Every frame of
 // 0.025 s makes one solver step, so the physics column is the step's cost;
 // the game at 100 frames a second steps in two frames of five.
+#include "bench/frame_census.h"
 #include "core/init.h"
 #include "core/log.h"
 #include "platform/sys/paths.h"
@@ -27,6 +33,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -40,6 +47,7 @@ struct Settings {
     float dt = YPhysicsWorld::STEP_TIME;
     std::string level; // empty: the one with the most items
     std::vector<bool> shadows = {false, true};
+    bool gl = true, census = true, null = true;
 };
 
 struct Run {
@@ -48,6 +56,7 @@ struct Run {
     size_t itemsAtStart = 0, itemsLeft = 0;
     double blocks = 0.0; // mean block objects over the timed frames
     int livesLost = 0;
+    double cpuMs = 0.0; // process CPU time per timed frame
     std::string nonFinite;
 };
 
@@ -75,11 +84,14 @@ Run play(const Settings& settings, const std::string& renderer, bool shadows)
     world.newGame();
     run.itemsAtStart = world.itemsAtStart();
     world.run(settings.warmUp, settings.dt);
+    run.frames.reserve(static_cast<size_t>(settings.frames));
+    const std::clock_t cpuStart = std::clock();
     for (int i = 0; i < settings.frames; ++i) {
         world.frame(settings.dt);
         run.frames.push_back(world.play().times());
         run.blocks += static_cast<double>(gBlocks.size());
     }
+    run.cpuMs = static_cast<double>(std::clock() - cpuStart) * 1000.0 / CLOCKS_PER_SEC / std::max(settings.frames, 1);
     run.blocks /= std::max(settings.frames, 1);
     run.itemsLeft = world.itemsLeft();
     run.livesLost = world.count(harness::HarnessEvent::LIVES);
@@ -91,6 +103,26 @@ Run playWithNullRenderer(const Settings& settings, bool shadows)
 {
     YNullRender render;
     return play(settings, "null", shadows);
+}
+
+// The census draws nothing: its figures are the frames' demands, the same on
+// every machine.
+void playThroughCensus(const Settings& settings, bool shadows)
+{
+    YFrameCensus census(800, 600);
+    play(settings, "census", shadows);
+    const YFrameCensus::Totals& t = census.totals();
+    const double frames = std::max(t.frames, 1.0), screen = census.width() * census.height();
+    const char* name = shadows ? "census+sh" : "census";
+    std::printf("%-9s %.1f draws, %.1f fragment-state changes, %.2f screens of pixels per frame\n", name,
+                t.draws / frames, t.stateChanges / frames, t.pixels / frames / screen);
+    std::vector<std::pair<std::string, YFrameCensus::ShaderCount>> shaders(t.shaders.begin(), t.shaders.end());
+    std::sort(shaders.begin(), shaders.end(),
+              [](const auto& a, const auto& b) { return a.second.pixels > b.second.pixels; });
+    std::printf("%-9s %-18s %8s %10s %8s %s\n", name, "shader", "draws", "triangles", "screens", "blended");
+    for (const auto& [shader, c] : shaders)
+        std::printf("%-9s %-18s %8.1f %10.1f %8.3f %s\n", name, shader.c_str(), c.draws / frames, c.triangles / frames,
+                    c.pixels / frames / screen, c.blended ? "yes" : "");
 }
 
 Run playOnGL(const Settings& settings, bool shadows)
@@ -132,6 +164,7 @@ void print(const Run& run)
     for (const auto& part : parts)
         std::printf("%-8s %-8s %10.3f %10.3f\n", run.renderer.c_str(), part.name, percentile(*part.values, 50.0),
                     percentile(*part.values, 95.0));
+    std::printf("%-8s CPU ms per frame %.3f (process, all threads)\n", run.renderer.c_str(), run.cpuMs);
     std::printf("%-8s items %zu -> %zu, %.0f block objects on average, %d lives lost%s%s\n", run.renderer.c_str(),
                 run.itemsAtStart, run.itemsLeft, run.blocks, run.livesLost,
                 run.nonFinite.empty() ? "" : ", NOT FINITE: ", run.nonFinite.c_str());
@@ -156,6 +189,10 @@ bool parse(int argc, char** argv, Settings& settings)
             else
                 return false;
         }
+        else if (!std::strcmp(argv[i], "--no-gl"))
+            settings.gl = false;
+        else if (!std::strcmp(argv[i], "--gl-only"))
+            settings.null = settings.census = false;
         else
             return false;
     }
@@ -168,7 +205,7 @@ int main(int argc, char** argv)
 {
     Settings settings;
     if (!parse(argc, argv, settings)) {
-        std::fprintf(stderr, "usage: %s [--frames N] [--dt SECONDS (0..0.05)] [--level NAME] [--shadows off|on|both]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--frames N] [--dt SECONDS (0..0.05)] [--level NAME] [--shadows off|on|both] [--no-gl | --gl-only]\n", argv[0]);
         return 2;
     }
     // Headless, silent, and in a folder of its own with a copy of the content.
@@ -202,9 +239,14 @@ int main(int argc, char** argv)
     std::printf("%-8s %-8s %10s %10s\n", "render", "part", "median ms", "p95 ms");
     try {
         for (bool shadows : settings.shadows)
-            print(playWithNullRenderer(settings, shadows));
+            if (settings.null)
+                print(playWithNullRenderer(settings, shadows));
         for (bool shadows : settings.shadows)
-            print(playOnGL(settings, shadows));
+            if (settings.census)
+                playThroughCensus(settings, shadows);
+        for (bool shadows : settings.shadows)
+            if (settings.gl)
+                print(playOnGL(settings, shadows));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "scene_bench: %s\n", e.what());
         return 1;

@@ -65,7 +65,9 @@ bool Render_D3D::tryMode(bool fullscreen, int modeIndex)
         mWindow->clientSize(width, height);
     }
     std::string error;
-    mDevice = gfx::Device::create(*mWindow, std::max(width, 1), std::max(height, 1), &error);
+    // In a window nothing reads the frame back after present (no frame
+    // copy), so the device may draw straight into the window.
+    mDevice = gfx::Device::create(*mWindow, std::max(width, 1), std::max(height, 1), &error, !fullscreen);
     if (!mDevice) {
         YLog::writef("Graphics device: %s", error.c_str());
         return false;
@@ -111,6 +113,8 @@ bool Render_D3D::createDevice(wnd::Window& window, bool fullscreen, int modeInde
     YLog::writef("Max texture size = %d", mDevice->maxTextureSize());
     int scale = memory > 0 ? std::max(1, std::min(4, 16 / memory)) : 1;
     YLog::writef("Textures scale = %d", scale);
+    YLog::writef("Back buffer %dx%d: %s", mDevice->backWidth(), mDevice->backHeight(),
+                 mDevice->drawsToWindow() ? "the window's" : "copied to the window");
 
     mDevice->beginScene();
     mDevice->clear(true, true, mStencil, 0xFF000000u, 1.0f, 0);

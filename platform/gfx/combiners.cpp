@@ -130,20 +130,26 @@ GLenum minFilter(uint32_t min, uint32_t mip)
     return linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
 }
 
-void setCombine(const Combine& c, bool alpha)
+// The eight values of one combiner function: mode, the source and operand
+// of each input, scale.
+void combineValues(const Combine& c, bool alpha, GLint out[8])
 {
-    static const GLenum rgbSources[3] = {GL_SOURCE0_RGB, GL_SOURCE1_RGB, GL_SOURCE2_RGB};
-    static const GLenum rgbOperands[3] = {GL_OPERAND0_RGB, GL_OPERAND1_RGB, GL_OPERAND2_RGB};
-    static const GLenum alphaSources[3] = {GL_SOURCE0_ALPHA, GL_SOURCE1_ALPHA, GL_SOURCE2_ALPHA};
-    static const GLenum alphaOperands[3] = {GL_OPERAND0_ALPHA, GL_OPERAND1_ALPHA, GL_OPERAND2_ALPHA};
-    glTexEnvi(GL_TEXTURE_ENV, alpha ? GL_COMBINE_ALPHA : GL_COMBINE_RGB, static_cast<GLint>(c.mode));
+    out[0] = static_cast<GLint>(c.mode);
     for (int k = 0; k < 3; ++k) {
         Input in = alpha ? alphaOf(c.in[k]) : c.in[k];
-        glTexEnvi(GL_TEXTURE_ENV, alpha ? alphaSources[k] : rgbSources[k], static_cast<GLint>(in.source));
-        glTexEnvi(GL_TEXTURE_ENV, alpha ? alphaOperands[k] : rgbOperands[k], static_cast<GLint>(in.operand));
+        out[1 + 2 * k] = static_cast<GLint>(in.source);
+        out[2 + 2 * k] = static_cast<GLint>(in.operand);
     }
-    glTexEnvi(GL_TEXTURE_ENV, alpha ? GL_ALPHA_SCALE : GL_RGB_SCALE, c.scale);
+    out[7] = c.scale;
 }
+
+// The texture-environment names of GlUnit::combine, in its order.
+const GLenum kCombineNames[17] = {
+    GL_TEXTURE_ENV_MODE,
+    GL_COMBINE_RGB,      GL_SOURCE0_RGB,    GL_OPERAND0_RGB,   GL_SOURCE1_RGB,    GL_OPERAND1_RGB,
+    GL_SOURCE2_RGB,      GL_OPERAND2_RGB,   GL_RGB_SCALE,      GL_COMBINE_ALPHA,  GL_SOURCE0_ALPHA,
+    GL_OPERAND0_ALPHA,   GL_SOURCE1_ALPHA,  GL_OPERAND1_ALPHA, GL_SOURCE2_ALPHA,  GL_OPERAND2_ALPHA,
+    GL_ALPHA_SCALE};
 
 } // namespace
 
@@ -344,33 +350,49 @@ Combine buildCombine(uint32_t op, Input a1, Input a2, bool alpha, bool hasModula
 
 } // namespace
 
-// Sets up every GL unit from the stages. The first stage whose colour op is
-// DISABLE ends the cascade: its unit and all later ones are off.
+void Device::Impl::selectUnit(int unit)
+{
+    if (activeUnit != unit) {
+        gl.ActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+        activeUnit = unit;
+    }
+}
+
+void Device::Impl::bindForTransfer(GLuint texture)
+{
+    selectUnit(0);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    units[0].texture = texture;
+    stages[0].dirty = true;
+}
+
+// Sets up every GL unit from the stages, sending only what the unit does
+// not hold yet. The first stage whose colour op is DISABLE ends the cascade:
+// its unit and all later ones are off.
 void Device::Impl::applyStages()
 {
     auto note = [this](const std::string& message) { logOnce(message); };
     int active = 0;
     while (active < maxStages && stages[active].states[SS_COLOROP] != val::OP_DISABLE)
         ++active;
-    float factor[4] = {((renderStates[RS_TEXTUREFACTOR] >> 16) & 0xFF) / 255.0f,
-                       ((renderStates[RS_TEXTUREFACTOR] >> 8) & 0xFF) / 255.0f,
-                       (renderStates[RS_TEXTUREFACTOR] & 0xFF) / 255.0f,
-                       ((renderStates[RS_TEXTUREFACTOR] >> 24) & 0xFF) / 255.0f};
+    const float factor[4] = {((renderStates[RS_TEXTUREFACTOR] >> 16) & 0xFF) / 255.0f,
+                             ((renderStates[RS_TEXTUREFACTOR] >> 8) & 0xFF) / 255.0f,
+                             (renderStates[RS_TEXTUREFACTOR] & 0xFF) / 255.0f,
+                             ((renderStates[RS_TEXTUREFACTOR] >> 24) & 0xFF) / 255.0f};
     for (int i = 0; i < maxStages; ++i) {
         Stage& s = stages[i];
+        GlUnit& u = units[i];
         if (i >= active) {
-            if (s.active) {
-                gl.ActiveTexture(GL_TEXTURE0 + i);
+            if (u.enabled != 0) {
+                selectUnit(i);
                 glDisable(GL_TEXTURE_2D);
-                s.active = false;
+                u.enabled = 0;
             }
+            s.active = false;
             continue;
         }
-        if (s.active && !s.dirty)
+        if (s.active && !s.dirty && u.known)
             continue;
-        gl.ActiveTexture(GL_TEXTURE0 + i);
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, s.texture ? s.texture->id : whiteTexture);
 
         auto input = [&](uint32_t arg) {
             Input in;
@@ -402,10 +424,10 @@ void Device::Impl::applyStages()
             alpha = buildCombine(st[SS_ALPHAOP], input(st[SS_ALPHAARG1]), input(st[SS_ALPHAARG2]), true, hasModulateAdd,
                                  note);
         }
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
-        setCombine(rgb, false);
-        setCombine(alpha, true);
-        glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, factor);
+        GLint combine[17];
+        combine[0] = GL_COMBINE;
+        combineValues(rgb, false, combine + 1);
+        combineValues(alpha, true, combine + 9);
 
         // 2D texture matrix: the original takes (u, v, 1) and keeps the
         // translation in row 2; GL feeds (s, t, 0, 1), so row 2 moves to
@@ -420,14 +442,41 @@ void Device::Impl::applyStages()
             m[12] = s.matrix[8];
             m[13] = s.matrix[9];
         }
-        glMatrixMode(GL_TEXTURE);
-        glLoadMatrixf(m);
-        glMatrixMode(GL_MODELVIEW);
+        const GLuint texture = s.texture ? s.texture->id : whiteTexture;
 
+        if (u.enabled != 1) {
+            selectUnit(i);
+            glEnable(GL_TEXTURE_2D);
+            u.enabled = 1;
+        }
+        if (!u.known || u.texture != texture) {
+            selectUnit(i);
+            glBindTexture(GL_TEXTURE_2D, texture);
+            u.texture = texture;
+        }
+        for (int k = 0; k < 17; ++k) {
+            if (!u.known || u.combine[k] != combine[k]) {
+                selectUnit(i);
+                glTexEnvi(GL_TEXTURE_ENV, kCombineNames[k], combine[k]);
+                u.combine[k] = combine[k];
+            }
+        }
+        if (!u.known || std::memcmp(u.color, factor, sizeof factor) != 0) {
+            selectUnit(i);
+            glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, factor);
+            std::memcpy(u.color, factor, sizeof factor);
+        }
+        if (!u.known || std::memcmp(u.matrix, m, sizeof m) != 0) {
+            selectUnit(i);
+            glMatrixMode(GL_TEXTURE);
+            glLoadMatrixf(m);
+            glMatrixMode(GL_MODELVIEW);
+            std::memcpy(u.matrix, m, sizeof m);
+        }
+        u.known = true;
         s.active = true;
         s.dirty = false;
     }
-    gl.ActiveTexture(GL_TEXTURE0);
 }
 
 // ---------------------------------------------------------------------------

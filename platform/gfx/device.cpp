@@ -7,6 +7,9 @@
 #include <cstdio>
 #include <cstring>
 #include <unordered_set>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace gfx {
 
@@ -49,6 +52,23 @@ std::unordered_set<std::string> glExtensions(int major)
     return names;
 }
 
+// Software GL builds each frame in blocks of 64 KB, one more for every
+// change of fragment state, and frees them once the frame is drawn. glibc
+// hands the top of its heap back to the kernel as soon as 128 KB lie free
+// there, so every frame took its memory anew and the kernel zeroed and
+// mapped it page by page while the rasteriser's threads waited. The process
+// keeps what it frees instead (large blocks still come from and go back to
+// the kernel on their own).
+void keepFreedMemory()
+{
+#ifdef __GLIBC__
+    static bool done = false;
+    if (!done)
+        mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    done = true;
+#endif
+}
+
 } // namespace
 
 void identityMatrix(float m[16])
@@ -82,7 +102,8 @@ void Device::Impl::checkGlErrors(const char* where)
 
 Device::Device() = default;
 
-std::unique_ptr<Device> Device::create(wnd::Window& window, int backWidth, int backHeight, std::string* error)
+std::unique_ptr<Device> Device::create(wnd::Window& window, int backWidth, int backHeight, std::string* error,
+                                       bool drawToWindow)
 {
     auto fail = [error](const std::string& reason) -> std::unique_ptr<Device> {
         if (error)
@@ -112,6 +133,7 @@ std::unique_ptr<Device> Device::create(wnd::Window& window, int backWidth, int b
     if (!loaded)
         return fail("the OpenGL function " + missingFunction + " is missing");
 
+    keepFreedMemory();
     std::unique_ptr<Device> device(new Device());
     device->mImpl = std::make_unique<Impl>();
     Impl& d = *device->mImpl;
@@ -131,16 +153,26 @@ std::unique_ptr<Device> Device::create(wnd::Window& window, int backWidth, int b
     d.maxStages = units < 1 ? 1 : (units > MAX_STAGES ? MAX_STAGES : units);
     d.maxTextureSize = textureSize;
     d.maxRenderbufferSize = renderbufferSize;
+    // The window's own buffers, read while framebuffer 0 is bound.
+    GLint red = 0, depth = 0, stencil = 0;
+    glGetIntegerv(GL_RED_BITS, &red);
+    glGetIntegerv(GL_DEPTH_BITS, &depth);
+    glGetIntegerv(GL_STENCIL_BITS, &stencil);
+    d.windowHasDepthStencil = red >= 8 && depth >= 24 && stencil >= 8;
+    d.drawToWindowAllowed = drawToWindow;
 
     // Stages without a texture sample opaque white.
     const uint8_t white[4] = {255, 255, 255, 255};
     glGenTextures(1, &d.whiteTexture);
-    gl.ActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, d.whiteTexture);
+    d.bindForTransfer(d.whiteTexture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
     gl.GenSamplers(d.maxStages, d.samplers);
+    gl.GenBuffers(1, &d.vertexStream.id);
+    gl.BindBuffer(GL_ARRAY_BUFFER, d.vertexStream.id);
+    gl.BufferData(GL_ARRAY_BUFFER, d.vertexStream.size, nullptr, GL_STREAM_DRAW);
+    gl.BindBuffer(GL_ARRAY_BUFFER, 0);
 
     std::string reason;
     if (!d.allocateBackBuffer(backWidth, backHeight, &reason))
@@ -159,10 +191,7 @@ Device::~Device()
     d.window->makeCurrent();
     d.releaseAll();
     gl.BindFramebuffer(GL_FRAMEBUFFER, 0);
-    if (d.backFbo)
-        gl.DeleteFramebuffers(1, &d.backFbo);
-    GLuint renderbuffers[2] = {d.backColor, d.depthStencil};
-    gl.DeleteRenderbuffers(2, renderbuffers);
+    d.freeVirtualBackBuffer();
     if (d.samplers[0]) {
         for (int i = 0; i < d.maxStages; ++i)
             gl.BindSampler(static_cast<GLuint>(i), 0);
@@ -170,6 +199,8 @@ Device::~Device()
     }
     if (d.whiteTexture)
         glDeleteTextures(1, &d.whiteTexture);
+    if (d.vertexStream.id)
+        gl.DeleteBuffers(1, &d.vertexStream.id);
 }
 
 // Frees every object still alive; the caller's pointers die with them.
@@ -180,6 +211,7 @@ void Device::Impl::releaseAll()
         deleteRenderTarget(t);
     targets.clear();
     for (Texture* t : textures) {
+        forgetTexture(t->id);
         glDeleteTextures(1, &t->id);
         delete t;
     }
@@ -229,6 +261,10 @@ int Device::backHeight() const
 {
     return mImpl->backHeight;
 }
+bool Device::drawsToWindow() const
+{
+    return mImpl->drawsToWindow;
+}
 
 int Device::stencilBits() const
 {
@@ -268,10 +304,7 @@ Texture* Device::createTexture(const img::Image& image)
     texture->width = image.width;
     texture->height = image.height;
     glGenTextures(1, &texture->id);
-    // Uploads go through unit 0, whose stage set-up is then due again.
-    gl.ActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, texture->id);
-    d.stages[0].dirty = true;
+    d.bindForTransfer(texture->id);
     // Rows go up top row first, so texture coordinate v = 0 is the top of
     // the image as the renderer expects.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -302,6 +335,7 @@ void Device::releaseTexture(Texture* texture)
             s.texture = nullptr;
             s.dirty = true;
         }
+    d.forgetTexture(texture->id);
     glDeleteTextures(1, &texture->id);
     delete texture;
 }
@@ -328,9 +362,7 @@ bool Device::readTexture(Texture* texture, img::Image& out)
     if (!texture || !d.textures.count(texture))
         return false;
     out = img::Image(texture->width, texture->height);
-    gl.ActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, texture->id);
-    d.stages[0].dirty = true;
+    d.bindForTransfer(texture->id);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, out.rgba.data());
     return glGetError() == GL_NO_ERROR;

@@ -16,7 +16,8 @@ class Window;
 // the same value numbering, texture stages with combiners, one directional
 // light, user-pointer draws and managed buffers. Drawing goes to a virtual
 // back buffer (an RGBA8 + D24S8 framebuffer object) that present() blits to
-// the window.
+// the window, or, where allowed and the window's drawable fits, straight to
+// the window's own back buffer, which present() only swaps.
 namespace gfx {
 
 // Render states. Values keep the original numbering:
@@ -108,8 +109,15 @@ public:
     // game (version below 2.1 or missing framebuffer objects, texture
     // combiners or sampler objects), with a one-line reason. The device
     // keeps using the window: destroy the device first.
+    //
+    // drawToWindow: whenever the window's drawable has the back buffer's
+    // size and a 24-bit depth buffer with an 8-bit stencil, the back buffer
+    // is the window's own. This saves present a full-screen copy; the
+    // frame does not survive present, render targets get a depth-stencil
+    // of their own, and destination alpha reads as opaque unless the window
+    // has alpha. Each back buffer size decides anew (resizeBackBuffer).
     static std::unique_ptr<Device> create(wnd::Window& window, int backWidth, int backHeight,
-                                          std::string* error);
+                                          std::string* error, bool drawToWindow = false);
     ~Device();
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;
@@ -124,6 +132,8 @@ public:
     int backHeight() const;
     // Bits of the back buffer's stencil (8 with the D24S8 depth-stencil).
     int stencilBits() const;
+    // The back buffer is the window's own (see create).
+    bool drawsToWindow() const;
 
     // Where the device reports, once each, what it can only approximate on
     // GL (a stage op or argument without an equivalent, a refused value or

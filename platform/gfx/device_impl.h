@@ -64,7 +64,22 @@ struct Stage {
     Texture* texture = nullptr;
     float matrix[16] = {};
     bool dirty = true;   // combiner, texture, matrix or factor changed since the unit was set up
-    bool active = false; // the GL unit has texturing enabled
+    bool active = false; // the stage takes part in the cascade
+};
+
+// What a GL texture unit holds, as the device last sent it. GL drivers take
+// some calls as a new fragment state even when they repeat what the unit
+// holds (a combiner source or operand, switching the active unit away and
+// back), and a software rasteriser pays for each new state with a copy of
+// its whole fragment state: so only values that differ are sent, and the
+// active unit is switched only to send something.
+struct GlUnit {
+    int enabled = -1;   // texturing on (1), off (0), unknown (-1)
+    bool known = false; // false: nothing below is known, send everything
+    GLuint texture = 0;
+    GLint combine[17] = {}; // env mode, colour function (8), alpha function (8)
+    float color[4] = {};
+    float matrix[16] = {};
 };
 
 struct ViewportRect {
@@ -81,10 +96,17 @@ struct Device::Impl {
     bool hasModulateAdd = false; // ATI_texture_env_combine3
     bool hasMirrorOnce = false;  // MIRROR_CLAMP_TO_EDGE
 
-    // The virtual back buffer and the target drawn to (null: back buffer).
+    // The back buffer: the virtual one (a framebuffer object blitted to the
+    // window at present) or, when drawing to the window is allowed and its
+    // drawable has the back buffer's size and a depth-stencil buffer, the
+    // window's own (framebuffer 0, shown by the swap alone). The target
+    // drawn to (null: back buffer).
     GLuint backFbo = 0, backColor = 0, depthStencil = 0;
     int backWidth = 0, backHeight = 0;
     int stencilBits = 0; // of the back buffer's depth-stencil
+    bool drawToWindowAllowed = false;
+    bool windowHasDepthStencil = false;
+    bool drawsToWindow = false;
     RenderTarget* target = nullptr;
 
     // Every live object, so that stale or foreign pointers are refused and
@@ -96,6 +118,8 @@ struct Device::Impl {
 
     uint32_t renderStates[RS_COUNT] = {};
     Stage stages[MAX_STAGES];
+    GlUnit units[MAX_STAGES];
+    int activeUnit = -1; // the GL active texture unit, -1: unknown
     GLuint samplers[MAX_STAGES] = {};
     GLuint whiteTexture = 0;
 
@@ -110,6 +134,16 @@ struct Device::Impl {
 
     VertexBuffer* stream = nullptr;
     int streamStride = 0;
+    // Where draws from client memory go: vertices are copied into one
+    // buffer that every such draw reuses, instead of each draw handing GL
+    // client memory to copy into storage of its own. Draws larger than the
+    // limit read client memory.
+    static constexpr int kStreamLimit = 1 << 20;
+    struct StreamBuffer {
+        GLuint id = 0;
+        int size = 256 << 10;
+        int used = 0;
+    } vertexStream;
     IndexBuffer* indices = nullptr;
 
     // The client arrays as the last draw pointed them: the stride, the
@@ -153,6 +187,16 @@ struct Device::Impl {
     void applyTransformsAndLighting();
 
     // combiners.cpp
+    void selectUnit(int unit);
+    // Binds a texture on unit 0 to upload or read it.
+    void bindForTransfer(GLuint texture);
+    // A texture about to be deleted: GL binds 0 wherever it was bound.
+    void forgetTexture(GLuint texture)
+    {
+        for (GlUnit& u : units)
+            if (u.texture == texture)
+                u.texture = 0;
+    }
     void setStageState(int stage, int state, uint32_t value);
     void resetStage(int stage);
     void applySampler(int stage);
@@ -160,6 +204,7 @@ struct Device::Impl {
 
     // targets.cpp
     bool allocateBackBuffer(int width, int height, std::string* error);
+    void freeVirtualBackBuffer();
     bool attachDepth(RenderTarget* t);
     RenderTarget* newRenderTarget(int width, int height);
     void deleteRenderTarget(RenderTarget* t);
@@ -174,7 +219,7 @@ struct Device::Impl {
     }
     GLuint fboOf(RenderTarget* t) const
     {
-        return t ? t->fbo : backFbo;
+        return t ? t->fbo : (drawsToWindow ? 0 : backFbo);
     }
     void setRenderTarget(RenderTarget* t);
     void copyTarget(RenderTarget* source, RenderTarget* destination);
@@ -182,7 +227,9 @@ struct Device::Impl {
     bool readPixels(RenderTarget* t, int& width, int& height, std::vector<uint8_t>& rgba);
 
     // draws.cpp
+    bool knownStride(int stride);
     bool setupVertexFormat(int stride, GLuint buffer, const uint8_t* base);
+    GLint streamVertices(const void* vertices, int bytes, int stride);
     void drawIndexedTriangles(int minVertex, int vertexCount, int startIndex, int triangleCount);
     void drawPrimitiveUP(Primitive type, int count, const void* vertices, int stride);
 };

@@ -1,6 +1,7 @@
 // Vertex formats and draws.
 #include "platform/gfx/device_impl.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace gfx {
@@ -18,12 +19,16 @@ const void* at(const uint8_t* base, int offset)
     return reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(base) + static_cast<uintptr_t>(offset));
 }
 
-bool knownStride(int stride)
-{
-    return stride == kStridePosition || stride == kStridePositionUV2 || stride == kStrideMesh;
-}
-
 } // namespace
+
+// One of the vertex formats; anything else is reported once.
+bool Device::Impl::knownStride(int stride)
+{
+    if (stride == kStridePosition || stride == kStridePositionUV2 || stride == kStrideMesh)
+        return true;
+    logOnce("vertex stride " + std::to_string(stride) + " is not a known format");
+    return false;
+}
 
 // Points GL's arrays at vertices of the given stride; base is a client
 // pointer, or null for offsets into buffer, which the caller has bound.
@@ -33,10 +38,8 @@ bool knownStride(int stride)
 // disabled arrays' current values and the white colour as they were.
 bool Device::Impl::setupVertexFormat(int stride, GLuint buffer, const uint8_t* base)
 {
-    if (!knownStride(stride)) {
-        logOnce("vertex stride " + std::to_string(stride) + " is not a known format");
+    if (!knownStride(stride))
         return false;
-    }
     if (arrays.stride == stride && arrays.buffer == buffer && arrays.base == base)
         return true;
     glEnableClientState(GL_VERTEX_ARRAY);
@@ -97,12 +100,40 @@ void Device::Impl::drawPrimitiveUP(Primitive type, int count, const void* vertic
     }
     if (vertexCount > INT32_MAX)
         return;
-    gl.BindBuffer(GL_ARRAY_BUFFER, 0);
-    if (!setupVertexFormat(stride, 0, static_cast<const uint8_t*>(vertices)))
+    if (!knownStride(stride))
         return;
+    const int64_t bytes = vertexCount * stride;
+    GLint first = 0;
+    if (bytes <= kStreamLimit) {
+        first = streamVertices(vertices, static_cast<int>(bytes), stride);
+        setupVertexFormat(stride, vertexStream.id, nullptr);
+    } else {
+        gl.BindBuffer(GL_ARRAY_BUFFER, 0);
+        setupVertexFormat(stride, 0, static_cast<const uint8_t*>(vertices));
+    }
     applyTransformsAndLighting();
     applyStages();
-    glDrawArrays(mode, 0, static_cast<GLsizei>(vertexCount));
+    glDrawArrays(mode, first, static_cast<GLsizei>(vertexCount));
+}
+
+// Copies the vertices of one draw into the stream buffer, after the last
+// draw's, and returns the index of the first one there. Offsets are whole
+// vertices of the draw's stride, so consecutive draws of one format leave
+// GL's arrays where they are. A full buffer is orphaned: GL gives it new
+// storage while earlier draws keep reading the old.
+GLint Device::Impl::streamVertices(const void* vertices, int bytes, int stride)
+{
+    gl.BindBuffer(GL_ARRAY_BUFFER, vertexStream.id);
+    int offset = (vertexStream.used + stride - 1) / stride * stride;
+    if (offset + bytes > vertexStream.size) {
+        if (bytes > vertexStream.size)
+            vertexStream.size = std::max(vertexStream.size * 2, bytes);
+        gl.BufferData(GL_ARRAY_BUFFER, vertexStream.size, nullptr, GL_STREAM_DRAW);
+        offset = 0;
+    }
+    gl.BufferSubData(GL_ARRAY_BUFFER, offset, bytes, vertices);
+    vertexStream.used = offset + bytes;
+    return offset / stride;
 }
 
 void Device::Impl::drawIndexedTriangles(int minVertex, int vertexCount, int startIndex, int triangleCount)
@@ -113,10 +144,8 @@ void Device::Impl::drawIndexedTriangles(int minVertex, int vertexCount, int star
         logOnce("indexed draw without a vertex or index buffer");
         return;
     }
-    if (!knownStride(streamStride)) {
-        logOnce("vertex stride " + std::to_string(streamStride) + " is not a known format");
+    if (!knownStride(streamStride))
         return;
-    }
     int64_t indexCount = int64_t(triangleCount) * 3;
     int64_t available = static_cast<int64_t>(indices->indices.size());
     int vertices = stream->bytes / streamStride;

@@ -119,12 +119,10 @@ void Device::Impl::resetStates()
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
     forgetVertexFormat();
+    // The texture units themselves are left as they are: the next draw
+    // sends each unit what it must change (applyStages).
     for (int i = 0; i < maxStages; ++i) {
         resetStage(i);
-        gl.ActiveTexture(GL_TEXTURE0 + i);
-        glDisable(GL_TEXTURE_2D);
-        glMatrixMode(GL_TEXTURE);
-        glLoadIdentity();
         gl.BindSampler(static_cast<GLuint>(i), samplers[i]);
         gl.ClientActiveTexture(GL_TEXTURE0 + i);
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -132,7 +130,6 @@ void Device::Impl::resetStates()
     }
     for (int i = maxStages; i < MAX_STAGES; ++i)
         resetStage(i);
-    gl.ActiveTexture(GL_TEXTURE0);
     gl.ClientActiveTexture(GL_TEXTURE0);
     glMatrixMode(GL_MODELVIEW);
 

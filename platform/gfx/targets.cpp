@@ -23,26 +23,35 @@ bool Device::Impl::allocateBackBuffer(int width, int height, std::string* error)
                      std::to_string(maxRenderbufferSize);
         return false;
     }
-    if (!backFbo) {
-        gl.GenFramebuffers(1, &backFbo);
-        gl.GenRenderbuffers(1, &backColor);
-        gl.GenRenderbuffers(1, &depthStencil);
-    }
-    gl.BindRenderbuffer(GL_RENDERBUFFER, backColor);
-    gl.RenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-    gl.BindRenderbuffer(GL_RENDERBUFFER, depthStencil);
-    gl.RenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
-    gl.BindRenderbuffer(GL_RENDERBUFFER, 0);
-    gl.BindFramebuffer(GL_FRAMEBUFFER, backFbo);
-    gl.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, backColor);
-    gl.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depthStencil);
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
-    if (!complete()) {
-        if (error)
-            *error = "the RGBA8 + D24S8 back buffer is not supported";
-        bindTarget();
-        return false;
+    int drawableWidth = 0, drawableHeight = 0;
+    window->drawableSize(drawableWidth, drawableHeight);
+    if (drawToWindowAllowed && windowHasDepthStencil && drawableWidth == width && drawableHeight == height) {
+        drawsToWindow = true;
+        freeVirtualBackBuffer();
+        gl.BindFramebuffer(GL_FRAMEBUFFER, 0);
+    } else {
+        drawsToWindow = false;
+        if (!backFbo) {
+            gl.GenFramebuffers(1, &backFbo);
+            gl.GenRenderbuffers(1, &backColor);
+            gl.GenRenderbuffers(1, &depthStencil);
+        }
+        gl.BindRenderbuffer(GL_RENDERBUFFER, backColor);
+        gl.RenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+        gl.BindRenderbuffer(GL_RENDERBUFFER, depthStencil);
+        gl.RenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+        gl.BindRenderbuffer(GL_RENDERBUFFER, 0);
+        gl.BindFramebuffer(GL_FRAMEBUFFER, backFbo);
+        gl.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, backColor);
+        gl.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depthStencil);
+        glDrawBuffer(GL_COLOR_ATTACHMENT0);
+        glReadBuffer(GL_COLOR_ATTACHMENT0);
+        if (!complete()) {
+            if (error)
+                *error = "the RGBA8 + D24S8 back buffer is not supported";
+            bindTarget();
+            return false;
+        }
     }
     backWidth = width;
     backHeight = height;
@@ -56,13 +65,26 @@ bool Device::Impl::allocateBackBuffer(int width, int height, std::string* error)
     return true;
 }
 
-// Targets share the back buffer's depth-stencil. GL draws only where all
-// attachments overlap, so a target larger than the back buffer gets a
-// depth-stencil of its own instead of being partly undrawable.
+void Device::Impl::freeVirtualBackBuffer()
+{
+    if (!backFbo)
+        return;
+    gl.BindFramebuffer(GL_FRAMEBUFFER, 0);
+    gl.DeleteFramebuffers(1, &backFbo);
+    GLuint renderbuffers[2] = {backColor, depthStencil};
+    gl.DeleteRenderbuffers(2, renderbuffers);
+    backFbo = backColor = depthStencil = 0;
+}
+
+// Targets share the virtual back buffer's depth-stencil. GL draws only
+// where all attachments overlap, so a target larger than the back buffer
+// gets a depth-stencil of its own instead of being partly undrawable; so
+// does every target while the window is drawn to, since a framebuffer
+// object cannot take the window's depth-stencil.
 bool Device::Impl::attachDepth(RenderTarget* t)
 {
     GLuint depth = depthStencil;
-    if (t->width <= backWidth && t->height <= backHeight) {
+    if (!drawsToWindow && t->width <= backWidth && t->height <= backHeight) {
         if (t->ownDepth) {
             gl.DeleteRenderbuffers(1, &t->ownDepth);
             t->ownDepth = 0;
@@ -161,14 +183,18 @@ void Device::Impl::present()
 {
     if (!ready())
         return;
-    int dw = 0, dh = 0;
-    window->drawableSize(dw, dh);
-    if (dw > 0 && dh > 0) {
-        gl.BindFramebuffer(GL_READ_FRAMEBUFFER, backFbo);
-        gl.BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        gl.BlitFramebuffer(0, 0, backWidth, backHeight, 0, 0, dw, dh, GL_COLOR_BUFFER_BIT,
-                           (dw == backWidth && dh == backHeight) ? GL_NEAREST : GL_LINEAR);
+    if (drawsToWindow) {
         window->swapBuffers();
+    } else {
+        int dw = 0, dh = 0;
+        window->drawableSize(dw, dh);
+        if (dw > 0 && dh > 0) {
+            gl.BindFramebuffer(GL_READ_FRAMEBUFFER, backFbo);
+            gl.BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+            gl.BlitFramebuffer(0, 0, backWidth, backHeight, 0, 0, dw, dh, GL_COLOR_BUFFER_BIT,
+                               (dw == backWidth && dh == backHeight) ? GL_NEAREST : GL_LINEAR);
+            window->swapBuffers();
+        }
     }
     bindTarget();
     checkGlErrors("present");
