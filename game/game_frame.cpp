@@ -39,9 +39,12 @@ bool GameFramework::renderFrame()
     uint32_t now = sys::timeGetTime();
     mFrameTime += static_cast<float>(now - mLastFrameTime) * 0.001f;
     mLastFrameTime = now;
-    // At most 100 frames a second: below 10 ms the frame sleeps instead.
-    if (mFrameTime < 0.01f) {
-        sys::sleepMs(5);
+    // At most 100 frames a second: a frame that comes early sleeps until it
+    // is due. The clock counts whole milliseconds, so half a millisecond
+    // short of 10 ms is a frame too (the float sum of whole milliseconds may
+    // fall just below 0.01 s).
+    if (mFrameTime < 0.0095f) {
+        sys::sleepMs(static_cast<uint32_t>(std::lround((0.01f - mFrameTime) * 1000.0f)));
         return false;
     }
     float dt = std::min(mFrameTime, 0.05f);

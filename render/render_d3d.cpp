@@ -139,7 +139,8 @@ void Render_D3D::loadTexture(YTexture* texture)
     std::string error;
     bool ok = img::loadImage(texture->name, image, &error);
     if (ok) {
-        image = img::clampSize(image, 512);
+        if (image.width > 512 || image.height > 512)
+            image = img::clampSize(image, 512);
         texture->deviceTexture = mDevice->createTexture(image);
         ok = texture->deviceTexture != nullptr;
     }

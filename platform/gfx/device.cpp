@@ -143,6 +143,7 @@ std::unique_ptr<Device> Device::create(wnd::Window& window, int backWidth, int b
     d.version = version;
     auto atLeast = [major, minor](int a, int b) { return major > a || (major == a && minor >= b); };
     d.hasModulateAdd = extensions.count("GL_ATI_texture_env_combine3") != 0;
+    d.hasTextureStorage = gl.TexStorage2D && (atLeast(4, 2) || extensions.count("GL_ARB_texture_storage"));
     d.hasMirrorOnce = atLeast(4, 4) || extensions.count("GL_ARB_texture_mirror_clamp_to_edge") ||
                       extensions.count("GL_ATI_texture_mirror_once") || extensions.count("GL_EXT_texture_mirror_clamp");
 
@@ -306,11 +307,24 @@ Texture* Device::createTexture(const img::Image& image)
     glGenTextures(1, &texture->id);
     d.bindForTransfer(texture->id);
     // Rows go up top row first, so texture coordinate v = 0 is the top of
-    // the image as the renderer expects.
+    // the image as the renderer expects. The mip levels are box-filtered
+    // here and uploaded with the top one: a software rasteriser makes each
+    // level GL generates by drawing it, several times the cost.
+    const std::vector<img::Image> mips = img::mipChain(image);
+    const int levels = 1 + static_cast<int>(mips.size());
+    auto level = [&](int i) -> const img::Image& { return i == 0 ? image : mips[static_cast<size_t>(i - 1)]; };
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                 image.rgba.data());
-    gl.GenerateMipmap(GL_TEXTURE_2D);
+    if (d.hasTextureStorage) {
+        gl.TexStorage2D(GL_TEXTURE_2D, levels, GL_RGBA8, image.width, image.height);
+        for (int i = 0; i < levels; ++i)
+            glTexSubImage2D(GL_TEXTURE_2D, i, 0, 0, level(i).width, level(i).height, GL_RGBA, GL_UNSIGNED_BYTE,
+                            level(i).rgba.data());
+    } else {
+        for (int i = 0; i < levels; ++i)
+            glTexImage2D(GL_TEXTURE_2D, i, GL_RGBA8, level(i).width, level(i).height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                         level(i).rgba.data());
+    }
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, levels - 1);
     if (glGetError() != GL_NO_ERROR) {
         glDeleteTextures(1, &texture->id);
         delete texture;

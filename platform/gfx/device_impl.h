@@ -95,6 +95,7 @@ struct Device::Impl {
     int maxRenderbufferSize = 0;
     bool hasModulateAdd = false; // ATI_texture_env_combine3
     bool hasMirrorOnce = false;  // MIRROR_CLAMP_TO_EDGE
+    bool hasTextureStorage = false; // ARB_texture_storage: all mip levels made at once
 
     // The back buffer: the virtual one (a framebuffer object blitted to the
     // window at present) or, when drawing to the window is allowed and its

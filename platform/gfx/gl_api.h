@@ -35,11 +35,11 @@ typedef void(APIENTRYP MultiTexCoord4fFn)(GLenum target, GLfloat s, GLfloat t, G
     X(BindRenderbuffer, PFNGLBINDRENDERBUFFERPROC, false)                                                              \
     X(RenderbufferStorage, PFNGLRENDERBUFFERSTORAGEPROC, false)                                                        \
     X(BlitFramebuffer, PFNGLBLITFRAMEBUFFERPROC, false)                                                                \
-    X(GenerateMipmap, PFNGLGENERATEMIPMAPPROC, false)                                                                  \
     X(GenSamplers, PFNGLGENSAMPLERSPROC, false)                                                                        \
     X(DeleteSamplers, PFNGLDELETESAMPLERSPROC, false)                                                                  \
     X(BindSampler, PFNGLBINDSAMPLERPROC, false)                                                                        \
     X(SamplerParameteri, PFNGLSAMPLERPARAMETERIPROC, false)                                                            \
+    X(TexStorage2D, PFNGLTEXSTORAGE2DPROC, true)                                                                      \
     X(GetStringi, PFNGLGETSTRINGIPROC, true)
 
 struct GlFunctions {

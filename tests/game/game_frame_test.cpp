@@ -58,6 +58,13 @@ TEST_F(GameFrame, FramesAreTimedAndClamped)
     EXPECT_NEAR(0.95f, game->fade, 1e-4f);
     frame(20);
     EXPECT_NEAR(0.93f, game->fade, 1e-4f);
+    // An early frame sleeps exactly until it is due, then draws a 10 ms step.
+    const uint32_t before = clock->now();
+    frame(3);
+    EXPECT_EQ(before + 10, clock->now());
+    EXPECT_NEAR(0.93f, game->fade, 1e-4f);
+    frame(0);
+    EXPECT_NEAR(0.92f, game->fade, 1e-4f);
 }
 
 TEST_F(GameFrame, FadesTakeASecondEachWayAndRepeatedRequestsDoNotRestart)
