@@ -172,14 +172,28 @@ void YFrameCensus::drawQuad(const float* positions) { drawFan(positions, 3, 4); 
 void YFrameCensus::drawQuadUV2(const float* vertices) { drawFan(vertices, 7, 4); }
 void YFrameCensus::drawQuadNormalUV2(const float* vertices) { drawFan(vertices, 10, 4); }
 
-void YFrameCensus::drawFullScreenQuad()
+void YFrameCensus::drawFullScreenQuad() { drawScreenQuad(YScreenRect()); }
+
+void YFrameCensus::drawFullScreenQuadOver(std::initializer_list<const std::vector<YVec3>*> pointLists)
+{
+    const float margin = 4.0f / static_cast<float>(std::max(1, std::min(mWidth, mHeight)));
+    const YScreenRect rect = screenRectOf(pointLists, mWorld, mProjection, margin);
+    if (!rect.empty())
+        drawScreenQuad(rect);
+}
+
+void YFrameCensus::drawScreenQuad(const YScreenRect& rect)
 {
     float projection[16], world[16];
     std::memcpy(projection, mProjection, sizeof projection);
     std::memcpy(world, mWorld, sizeof world);
     std::memcpy(mProjection, YMatrix::identity().m, sizeof mProjection);
     std::memcpy(mWorld, YMatrix::identity().m, sizeof mWorld);
-    static const float corners[12] = {-1, -1, 1, 1, -1, 1, 1, 1, 1, -1, 1, 1};
+    float strip[12];
+    screenRectCorners(rect, strip);
+    // The strip's corners in fan order.
+    const float corners[12] = {strip[0], strip[1], strip[2], strip[3], strip[4],  strip[5],
+                               strip[9], strip[10], strip[11], strip[6], strip[7], strip[8]};
     drawFan(corners, 3, 4);
     std::memcpy(mProjection, projection, sizeof projection);
     std::memcpy(mWorld, world, sizeof world);

@@ -7,6 +7,7 @@
 // between two draws. Each such change costs software GL a copy of its whole
 // fragment state.
 #include "render/render.h"
+#include "render/screen_rect.h"
 
 #include <map>
 #include <string>
@@ -53,6 +54,7 @@ public:
     void drawQuadUV2(const float* vertices) override;
     void drawQuadNormalUV2(const float* vertices) override;
     void drawFullScreenQuad() override;
+    void drawFullScreenQuadOver(std::initializer_list<const std::vector<YVec3>*> pointLists) override;
     void drawLineStrip(const float*, int) override;
     void enumerateModes(std::vector<YDisplayMode>&) override {}
     bool createDevice(wnd::Window&, bool, int) override { return true; }
@@ -78,6 +80,8 @@ private:
     // One draw of triangles (three vertices each) in model space.
     void draw(const std::vector<Vertex>& triangles);
     void drawFan(const float* vertices, int stride, int count);
+    // The quad over a viewport rectangle, without the world and projection.
+    void drawScreenQuad(const YScreenRect& rect);
     void drawSubset(const YMeshBuffers& mesh, size_t subset);
     double coveredPixels(const std::vector<Vertex>& triangles) const;
 

@@ -86,6 +86,8 @@ uint32_t YRender::packColor(const float rgba[4])
     return channel(rgba[3]) << 24 | channel(rgba[0]) << 16 | channel(rgba[1]) << 8 | channel(rgba[2]);
 }
 
+void YRender::drawFullScreenQuadOver(std::initializer_list<const std::vector<YVec3>*>) { drawFullScreenQuad(); }
+
 void YRender::setTextureFactor(const float rgba[4])
 {
     uint32_t packed = packColor(rgba);

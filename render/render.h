@@ -3,6 +3,7 @@
 #include "core/math.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -190,6 +191,12 @@ public:
     // 4 vertices of 10 floats: position, normal, two texture pairs.
     virtual void drawQuadNormalUV2(const float* vertices) = 0;
     virtual void drawFullScreenQuad() = 0;
+    // The full-screen quad over only the screen rectangle the point lists
+    // cover under the current world and projection (screenRectOf), for a
+    // pass that can only touch pixels those points enclose; nothing when
+    // they cover no pixel. A renderer that keeps no transforms draws the
+    // whole quad.
+    virtual void drawFullScreenQuadOver(std::initializer_list<const std::vector<YVec3>*> pointLists);
     virtual void drawLineStrip(const float* positions, int segmentCount) = 0;
     virtual void enumerateModes(std::vector<YDisplayMode>& modes) = 0;
     virtual bool createDevice(wnd::Window& window, bool fullscreen, int modeIndex) = 0;

@@ -324,11 +324,26 @@ void Render_D3D::drawQuadNormalUV2(const float* vertices)
         mDevice->drawPrimitiveUP(gfx::PT_TRIANGLEFAN, 2, vertices, 40);
 }
 
-void Render_D3D::drawFullScreenQuad()
+void Render_D3D::drawFullScreenQuad() { drawScreenQuad(YScreenRect()); }
+
+void Render_D3D::drawFullScreenQuadOver(std::initializer_list<const std::vector<YVec3>*> pointLists)
 {
     if (!mDevice)
         return;
-    static const float corners[12] = {-1, -1, 1, 1, -1, 1, -1, 1, 1, 1, 1, 1};
+    // Two pixels of slack round the points' rectangle: the rasteriser's
+    // coverage of their triangles never reaches past it.
+    const float margin = 4.0f / static_cast<float>(std::max(1, std::min(mDevice->backWidth(), mDevice->backHeight())));
+    const YScreenRect rect = screenRectOf(pointLists, mWorld, mProjection, margin);
+    if (!rect.empty())
+        drawScreenQuad(rect);
+}
+
+void Render_D3D::drawScreenQuad(const YScreenRect& rect)
+{
+    if (!mDevice)
+        return;
+    float corners[12];
+    screenRectCorners(rect, corners);
     mDevice->setTransform(gfx::TS_PROJECTION, YMatrix::identity().m);
     mDevice->setTransform(gfx::TS_WORLD, YMatrix::identity().m);
     mDevice->drawPrimitiveUP(gfx::PT_TRIANGLESTRIP, 2, corners, 12);

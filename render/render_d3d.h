@@ -1,5 +1,6 @@
 #pragma once
 #include "render/render.h"
+#include "render/screen_rect.h"
 
 #include <memory>
 #include <vector>
@@ -42,6 +43,7 @@ public:
     void drawQuadUV2(const float* vertices) override;
     void drawQuadNormalUV2(const float* vertices) override;
     void drawFullScreenQuad() override;
+    void drawFullScreenQuadOver(std::initializer_list<const std::vector<YVec3>*> pointLists) override;
     void drawLineStrip(const float* positions, int segmentCount) override;
     void enumerateModes(std::vector<YDisplayMode>& modes) override;
     bool createDevice(wnd::Window& window, bool fullscreen, int modeIndex) override;
@@ -69,6 +71,9 @@ private:
     };
 
     bool tryMode(bool fullscreen, int modeIndex);
+    // The quad over a rectangle of the viewport, drawn without the world
+    // and projection transforms (which stay as they were).
+    void drawScreenQuad(const YScreenRect& rect);
     void setupMeshDraw(const YMeshBuffers& mesh);
 
     std::unique_ptr<gfx::Device> mDevice;

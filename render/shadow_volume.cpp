@@ -151,5 +151,11 @@ void YShadowVolume::draw(bool planar)
     if (mFront.empty() && mBack.empty() && !planarDrawn)
         return; // the stencil holds nothing to darken
     gRender->setShader(getShader("shadowPass3"), true);
-    gRender->drawFullScreenQuad();
+    // The volumes end on the floor, so only pixels their quads cover can
+    // hold a count: the darkening need not cover the rest of the screen.
+    // The flattened meshes have no such list: then the whole screen.
+    if (planarDrawn)
+        gRender->drawFullScreenQuad();
+    else
+        gRender->drawFullScreenQuadOver({&mBack, &mFront});
 }

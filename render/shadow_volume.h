@@ -54,7 +54,8 @@ public:
     // The passes, when shadows are enabled: the back list, the front list,
     // with planar set every visible mesh draw object of shadow mode
     // YSHADOW_PLANAR flattened onto the floor, then the darkening over the
-    // whole viewport. The lists are in world coordinates: the caller makes
+    // screen rectangle the volumes cover (the whole viewport with planar
+    // shadows). The lists are in world coordinates: the caller makes
     // the camera's view the world matrix first. Nothing is drawn when no
     // volume or planar shadow was drawn.
     void draw(bool planar);

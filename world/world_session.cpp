@@ -106,13 +106,23 @@ void drawBackdrop(const float pos[2], const float size[2], float aspect, int tab
     if (gRender) {
         if (pos && size)
             gRender->setViewport(pos, size);
-        gRender->setPerspective(100.0f, aspect, 0.1f, 2.0f);
-        gEnvironment().draw();
         gRender->setPerspective(gCamera().fov(), aspect, zNear, zFar);
         gRender->setWorldMatrix(gCamera().view().m);
     }
     if (gTable)
         gTable->draw(tableParts);
+    if (gRender) {
+        // The environment cube after the table, just in front of the far
+        // depth (its near plane so close that every face lies at a depth
+        // near 1): it fills only what the table left empty, where the depth
+        // buffer still holds its clear value, instead of being drawn under
+        // the table and covered again. (With a near plane of 0.1 the
+        // table stays in front of it up to about 600 units away.)
+        gRender->setPerspective(100.0f, aspect, 1e-4f, 2.0f);
+        gEnvironment().draw();
+        gRender->setPerspective(gCamera().fov(), aspect, zNear, zFar);
+        gRender->setWorldMatrix(gCamera().view().m);
+    }
 }
 
 void drawWorldQueues(bool withRacket)

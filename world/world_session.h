@@ -39,7 +39,8 @@ private:
 // objects are released properly.
 void releaseRunAssets(const std::vector<YRenderResource*>& keep = {});
 
-// The backdrop at its own near range, then the table parts asked for, in
+// The table parts asked for, then the backdrop behind them at its own
+// range (it fills only the pixels the depth buffer holds empty), in
 // the viewport given (null pos or size: the viewport stays as it is, such
 // as a capture surface's whole), leaving the camera's projection and view
 // set. Without a renderer only the table is "drawn", which empties its light

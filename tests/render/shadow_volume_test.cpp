@@ -4,8 +4,10 @@
 #include "render/shadow_volume.h"
 
 #include "core/init.h"
+#include "platform/img/projection.h"
 #include "render/camera.h"
 #include "render/mesh_draw.h"
+#include "render/screen_rect.h"
 #include "render/shader.h"
 #include "tests/render/mesh_fixtures.h"
 
@@ -252,4 +254,40 @@ TEST_F(ShadowVolumeTest, ACubeLitAlongAnAxisCastsTheFourEdgesOfItsLowerRimInOrde
     cube.vertices.resize(2);
     cube.addShadowVolume(model);
     EXPECT_LT(quads().size(), 4u);
+}
+
+// The rectangle the darkening pass covers: the points' projection widened
+// by the margin and clipped to the viewport, empty without points or off
+// screen, the whole viewport for points at or behind the eye or not finite.
+TEST(ScreenRect, BoundsThePointsOrFallsBackToTheWholeViewport)
+{
+    float projection[16];
+    img::perspectiveFovRH(1.5707964f, 1.0f, 1.0f, 100.0f, projection); // 90 degrees: x/-z on screen
+    const float* world = YMatrix::identity().m;
+    const float nan = std::nanf("");
+    struct Case {
+        const char* what;
+        std::vector<YVec3> a, b;
+        bool empty;
+        float x0, y0, x1, y1;
+    } cases[] = {
+        {"no points", {}, {}, true, 0, 0, 0, 0},
+        {"both lists", {{-2, 1, -10}}, {{4, -3, -10}}, false, -0.21f, -0.31f, 0.41f, 0.11f},
+        {"clipped to the viewport", {{-50, 0, -10}, {0, 50, -10}}, {}, false, -1, -0.01f, 0.01f, 1},
+        {"wholly off screen", {{30, 0, -10}, {40, 1, -10}}, {}, true, 0, 0, 0, 0},
+        {"behind the eye", {{0, 0, -10}, {0, 0, 5}}, {}, false, -1, -1, 1, 1},
+        {"on the eye plane", {{1, 1, 0}}, {}, false, -1, -1, 1, 1},
+        {"not finite", {{nan, 0, -10}}, {}, false, -1, -1, 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const YScreenRect r = screenRectOf({&c.a, &c.b}, world, projection, 0.01f);
+        EXPECT_EQ(c.empty, r.empty());
+        if (c.empty)
+            continue;
+        EXPECT_NEAR(c.x0, r.x0, 1e-4f);
+        EXPECT_NEAR(c.y0, r.y0, 1e-4f);
+        EXPECT_NEAR(c.x1, r.x1, 1e-4f);
+        EXPECT_NEAR(c.y1, r.y1, 1e-4f);
+    }
 }
