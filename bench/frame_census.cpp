@@ -172,6 +172,17 @@ void YFrameCensus::drawQuad(const float* positions) { drawFan(positions, 3, 4); 
 void YFrameCensus::drawQuadUV2(const float* vertices) { drawFan(vertices, 7, 4); }
 void YFrameCensus::drawQuadNormalUV2(const float* vertices) { drawFan(vertices, 10, 4); }
 
+void YFrameCensus::drawQuadsNormalUV2(const float* vertices, int quadCount)
+{
+    std::vector<Vertex> triangles;
+    for (int q = 0; q < quadCount; ++q)
+        for (int k : {0, 1, 2, 0, 2, 3}) {
+            const float* v = vertices + (q * 4 + k) * 10;
+            triangles.push_back({v[0], v[1], v[2]});
+        }
+    draw(triangles);
+}
+
 void YFrameCensus::drawFullScreenQuad() { drawScreenQuad(YScreenRect()); }
 
 void YFrameCensus::drawFullScreenQuadOver(std::initializer_list<const std::vector<YVec3>*> pointLists)

@@ -53,6 +53,7 @@ public:
     void drawQuad(const float* positions) override;
     void drawQuadUV2(const float* vertices) override;
     void drawQuadNormalUV2(const float* vertices) override;
+    void drawQuadsNormalUV2(const float* vertices, int quadCount) override;
     void drawFullScreenQuad() override;
     void drawFullScreenQuadOver(std::initializer_list<const std::vector<YVec3>*> pointLists) override;
     void drawLineStrip(const float*, int) override;

@@ -35,28 +35,43 @@ void YDrawQueue::add(void* item, const float pos[3], YDrawObj* drawer)
     }
 }
 
+YDrawQueue::Record YDrawQueue::pop()
+{
+    Record top = mRecords[1];
+    mRecords[1] = mRecords[mCount];
+    --mCount;
+    uint32_t i = 1;
+    for (;;) {
+        uint32_t c = 2 * i;
+        if (c > mCount)
+            break;
+        if (c + 1 <= mCount && before(mRecords[c + 1].distance, mRecords[c].distance))
+            c = c + 1;
+        if (!before(mRecords[c].distance, mRecords[i].distance))
+            break;
+        std::swap(mRecords[i], mRecords[c]);
+        i = c;
+    }
+    return top;
+}
+
 void YDrawQueue::drawAll()
 {
     while (mCount > 0) {
         // The root is copied out before its drawer runs: the drawer may
         // queue more records, which move the heap around.
-        Record top = mRecords[1];
-        mRecords[1] = mRecords[mCount];
-        --mCount;
-        uint32_t i = 1;
-        for (;;) {
-            uint32_t c = 2 * i;
-            if (c > mCount)
-                break;
-            if (c + 1 <= mCount && before(mRecords[c + 1].distance, mRecords[c].distance))
-                c = c + 1;
-            if (!before(mRecords[c].distance, mRecords[i].distance))
-                break;
-            std::swap(mRecords[i], mRecords[c]);
-            i = c;
-        }
-        if (top.drawer)
+        Record top = pop();
+        if (!top.drawer)
+            continue;
+        if (!top.drawer->drawsRuns()) {
             top.drawer->draw(top.item);
+            continue;
+        }
+        mRun.clear();
+        mRun.push_back(top.item);
+        while (mCount > 0 && mRecords[1].drawer == top.drawer)
+            mRun.push_back(pop().item);
+        top.drawer->drawRun(mRun.data(), mRun.size());
     }
 }
 

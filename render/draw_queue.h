@@ -13,7 +13,8 @@ public:
 
     void add(void* item, const float pos[3], YDrawObj* drawer);
     // Empties the queue in order, calling each drawer with its item; a
-    // drawer may queue more, which are drawn in the same loop.
+    // drawer may queue more, which are drawn in the same loop. Records in a
+    // row of a drawer that draws runs go to it together.
     void drawAll();
     void reserve(uint32_t capacity);
 
@@ -27,11 +28,14 @@ private:
         YDrawObj* drawer;
     };
     bool before(float a, float b) const { return mFarFirst ? a > b : a < b; }
+    // Takes the first record off the heap.
+    Record pop();
 
     bool mFarFirst;
     uint32_t mCount = 0;
     uint32_t mCapacity = 0;
     std::vector<Record> mRecords; // heap in 1..count; index 0 unused
+    std::vector<void*> mRun;      // items of one drawer drawn together
 };
 
 // The far-first queue (blended things) and the near-first queue (opaque

@@ -3,6 +3,7 @@
 #include "render/resource.h"
 #include "render/shader.h"
 
+#include <cstddef>
 #include <cstring>
 
 YRender* gRender = nullptr;
@@ -95,6 +96,12 @@ void YRender::setTextureFactor(const float rgba[4])
         setRenderState(YRS_TEXTUREFACTOR, packed);
         mRenderStates[YRS_TEXTUREFACTOR] = packed;
     }
+}
+
+void YRender::drawQuadsNormalUV2(const float* vertices, int quadCount)
+{
+    for (int i = 0; i < quadCount; ++i)
+        drawQuadNormalUV2(vertices + static_cast<std::ptrdiff_t>(i) * 40);
 }
 
 void YRender::setStageCount(unsigned count)

@@ -190,6 +190,9 @@ public:
     virtual void drawQuadUV2(const float* vertices) = 0;
     // 4 vertices of 10 floats: position, normal, two texture pairs.
     virtual void drawQuadNormalUV2(const float* vertices) = 0;
+    // quadCount such quads one after another, drawn in their order as one
+    // draw where the renderer can (the same pixels as one draw each).
+    virtual void drawQuadsNormalUV2(const float* vertices, int quadCount);
     virtual void drawFullScreenQuad() = 0;
     // The full-screen quad over only the screen rectangle the point lists
     // cover under the current world and projection (screenRectOf), for a

@@ -324,6 +324,25 @@ void Render_D3D::drawQuadNormalUV2(const float* vertices)
         mDevice->drawPrimitiveUP(gfx::PT_TRIANGLEFAN, 2, vertices, 40);
 }
 
+void Render_D3D::drawQuadsNormalUV2(const float* vertices, int quadCount)
+{
+    if (!mDevice || !vertices || quadCount <= 0)
+        return;
+    // Each quad's fan (0 1 2, 0 2 3) as two listed triangles: the same
+    // triangles in the same order, so the same pixels.
+    constexpr int FLOATS = 10;
+    mQuadTriangles.resize(static_cast<size_t>(quadCount) * 6 * FLOATS);
+    float* out = mQuadTriangles.data();
+    for (int q = 0; q < quadCount; ++q) {
+        const float* quad = vertices + static_cast<std::ptrdiff_t>(q) * 4 * FLOATS;
+        for (int k : {0, 1, 2, 0, 2, 3}) {
+            std::memcpy(out, quad + k * FLOATS, FLOATS * sizeof(float));
+            out += FLOATS;
+        }
+    }
+    mDevice->drawPrimitiveUP(gfx::PT_TRIANGLELIST, quadCount * 2, mQuadTriangles.data(), FLOATS * 4);
+}
+
 void Render_D3D::drawFullScreenQuad() { drawScreenQuad(YScreenRect()); }
 
 void Render_D3D::drawFullScreenQuadOver(std::initializer_list<const std::vector<YVec3>*> pointLists)

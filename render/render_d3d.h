@@ -42,6 +42,7 @@ public:
     void drawQuad(const float* positions) override;
     void drawQuadUV2(const float* vertices) override;
     void drawQuadNormalUV2(const float* vertices) override;
+    void drawQuadsNormalUV2(const float* vertices, int quadCount) override;
     void drawFullScreenQuad() override;
     void drawFullScreenQuadOver(std::initializer_list<const std::vector<YVec3>*> pointLists) override;
     void drawLineStrip(const float* positions, int segmentCount) override;
@@ -88,4 +89,5 @@ private:
     float mProjection[16];
     float mWorld[16]; // the world matrix last given to the device
     std::unique_ptr<YRenderBinding> mBinding;
+    std::vector<float> mQuadTriangles; // drawQuadsNormalUV2's triangle list, kept between frames
 };

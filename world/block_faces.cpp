@@ -121,16 +121,38 @@ void clearCrackTextures()
     }
 }
 
-void YDrawBlockFace::draw(void* item)
+void YDrawBlockFace::draw(void* item) { drawRun(&item, 1); }
+
+void YDrawBlockFace::drawRun(void* const* items, size_t count)
 {
-    auto* face = static_cast<YBlockFaceQuad*>(item);
-    if (!face || !face->shader || !gRender)
+    if (!gRender)
         return;
     gRender->setWorldMatrix(gCamera().view().m);
-    gRender->setShader(face->shader, true);
-    if (face->shader->stages.size() > 1 && gRender->maxStageCount() > 1)
-        gRender->setTexture(getCrackTexture(face->crack), 1);
-    gRender->drawQuadNormalUV2(&face->vertices[0][0]);
+    const bool cracks = gRender->maxStageCount() > 1;
+    size_t i = 0;
+    while (i < count) {
+        auto* first = static_cast<YBlockFaceQuad*>(items[i]);
+        if (!first || !first->shader) {
+            ++i;
+            continue;
+        }
+        YShader* shader = first->shader;
+        const bool cracked = cracks && shader->stages.size() > 1;
+        const int crack = cracked ? crackTextureIndex(first->crack) : 0;
+        // The stretch: the faces from here on of this shader and crack.
+        mVertices.clear();
+        for (; i < count; ++i) {
+            auto* face = static_cast<YBlockFaceQuad*>(items[i]);
+            if (!face || face->shader != shader || (cracked && crackTextureIndex(face->crack) != crack))
+                break;
+            const float* v = &face->vertices[0][0];
+            mVertices.insert(mVertices.end(), v, v + 40);
+        }
+        gRender->setShader(shader, true);
+        if (cracked)
+            gRender->setTexture(getCrackTexture(first->crack), 1);
+        gRender->drawQuadsNormalUV2(mVertices.data(), static_cast<int>(mVertices.size() / 40));
+    }
 }
 
 void queueBlockFaces()

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <vector>
 
 class YShader;
 class YTexture;
@@ -97,10 +98,16 @@ YTexture* getCrackTexture(float level);
 // Deletes the crack textures (before the renderer goes; tests).
 void clearCrackTextures();
 
-// Draws a queued YBlockFaceQuad.
+// Draws a queued YBlockFaceQuad; a run of them in a queue goes out as one
+// draw per stretch of one shader and crack texture.
 class YDrawBlockFace : public YDrawObj {
 public:
     void draw(void* item) override;
+    bool drawsRuns() const override { return true; }
+    void drawRun(void* const* items, size_t count) override;
+
+private:
+    std::vector<float> mVertices; // a stretch's quads, kept between frames
 };
 extern YDrawBlockFace gDrawBlockFace;
 

@@ -157,3 +157,35 @@ TEST_F(DrawQueueTest, ManyRandomDistancesComeOutSorted)
         }
     }
 }
+
+// Takes runs: writes down each run's squared distances as one entry.
+class RunDrawer : public RecordingDrawer {
+public:
+    bool drawsRuns() const override { return true; }
+    void drawRun(void* const* items, size_t count) override
+    {
+        std::vector<float> run;
+        for (size_t i = 0; i < count; ++i) {
+            float x = *static_cast<float*>(items[i]);
+            run.push_back(x * x);
+        }
+        runs.push_back(run);
+    }
+    std::vector<std::vector<float>> runs;
+};
+
+TEST_F(DrawQueueTest, RecordsInARowGoToARunDrawerTogetherInOrder)
+{
+    YDrawQueue queue(false);
+    RunDrawer runs;
+    float xs[6] = {1, 2, 3, 4, 5, 6};
+    for (float& x : xs) {
+        const float pos[3] = {x, 0.0f, 0.0f};
+        // 4 goes to the plain drawer and splits the runs; 6 has none.
+        queue.add(&x, pos, x == 4.0f ? &drawer : x == 6.0f ? nullptr : &runs);
+    }
+    queue.drawAll();
+    EXPECT_EQ((std::vector<std::vector<float>>{{1, 4, 9}, {25}}), runs.runs);
+    EXPECT_EQ((std::vector<float>{16}), drawer.drawn);
+    EXPECT_EQ(0u, queue.count());
+}

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <memory>
 
@@ -130,6 +132,32 @@ TEST_F(RenderDevice, CapturedSceneMatchesItsPixels)
     expectScene("scene_capture.bmp");
     // Without a capture there is nothing to save.
     EXPECT_FALSE(render->saveCapture("none.bmp"));
+}
+
+TEST_F(RenderDevice, QuadsInOneDrawShowTheSamePixels)
+{
+    // The scene's two quads as one draw of two: the same pixels as two draws.
+    ASSERT_TRUE(testutil::captureShot(*render, 128, 128, "quads_capture.bmp", [&] {
+        const float down[3] = {0, 0, -1};
+        gCamera().setTransform(YMatrix());
+        gCamera().setLightDirection(down);
+        render->beginFrame(true);
+        render->setOrtho2D(0, 0, 128, 128);
+        render->setShader(getShader("backdrop"), true);
+        quad(*render, 0, 0, 128, 64);
+        render->setShader(getShader("scene"), true);
+        float both[80];
+        for (int q = 0; q < 2; ++q) {
+            const float x0 = q ? 64.0f : 32.0f, x1 = q ? 96.0f : 64.0f;
+            const float v[40] = {x0, 32, 0, 0, 0, 1, 0, 0, 0, 0, x1, 32, 0, 0, 0, 1, 1, 0, 1, 0,
+                                 x1, 96, 0, 0, 0, 1, 1, 1, 1, 1, x0, 96, 0, 0, 0, 1, 0, 1, 0, 1};
+            std::copy(v, v + 40, both + q * 40);
+        }
+        render->drawQuadsNormalUV2(both, 2);
+        render->drawQuadsNormalUV2(both, 0); // nothing
+        render->endFrame();
+    }));
+    expectScene("quads_capture.bmp");
 }
 
 TEST_F(RenderDevice, LostDeviceComesBackWithItsTextures)
