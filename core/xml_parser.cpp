@@ -268,6 +268,20 @@ void XMLParser::runParser()
     }
 
     for (;;) {
+        // Before the first '<', and after an error up to the next '<', each
+        // character is reported at once rather than thrown: a damaged file
+        // can hold a great many of them.
+        if ((mState == 0 || mState == 5) && c != '<') {
+            mState = 5;
+            if (!onError("Expected '<'."))
+                return;
+            try {
+                c = getChar();
+            } catch (const EndOfInput&) {
+                return;
+            }
+            continue;
+        }
         std::string message;
         try {
             step(c);

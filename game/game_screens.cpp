@@ -6,6 +6,7 @@
 #include "game/camera_path.h"
 #include "game/game_framework.h"
 #include "game/progress.h"
+#include "platform/img/image.h"
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
 #include "render/mesh_draw.h"
@@ -145,8 +146,13 @@ void GameFramework::makeLevelThumbnails()
     bool capturing = false;
     for (const std::string& name : gLevelNames) {
         std::string path = std::string(gLevelDir) + "thumb\\" + name + ".bmp";
-        if (fileExists(path.c_str(), false))
-            continue;
+        if (fileExists(path.c_str(), false)) {
+            img::Image picture;
+            std::string why;
+            if (img::loadImage(path, picture, &why))
+                continue;
+            YLog::writef("Level picture %s is damaged, made again: %s", path.c_str(), why.c_str());
+        }
         if (!capturing) {
             sys::makeDirectories(std::string(gLevelDir) + "thumb");
             if (!gRender->beginCapture(128, 128)) {
@@ -177,7 +183,9 @@ void GameFramework::makeLevelThumbnails()
 
         if (hero)
             hero->visible = heroVisible;
-        if (!gRender->saveCapture(path.c_str()))
+        if (gRender->saveCapture(path.c_str()))
+            YLog::writef("Level picture %s made", path.c_str());
+        else
             YLog::writef("Level picture %s could not be saved", path.c_str());
     }
     if (capturing) {

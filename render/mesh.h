@@ -132,6 +132,13 @@ private:
     void buildEdges();
 };
 
+// Replaces the end of the program when a mesh exceeds a per-vertex limit
+// (the log line is written first). The handler must not return: the fuzz
+// targets throw from it, to go on with their next input. Null restores the
+// end of the program.
+using YMeshLimitHandler = void (*)(const char* limit, int value);
+void setMeshLimitHandler(YMeshLimitHandler handler);
+
 // The cache name of a mesh file: its last three characters replaced by "meb".
 std::string meshCacheName(const std::string& fileName);
 

@@ -18,9 +18,13 @@ namespace {
 // cannot be represented, so the program ends here, with a failure code
 // rather than reporting success. The log line is already on disk; nothing
 // half-built is torn down on the way out.
+YMeshLimitHandler gLimitHandler = nullptr;
+
 [[noreturn]] void limitExceeded(const char* limit, int value)
 {
     YLog::writef("Error, %s = %d  is small", limit, value);
+    if (gLimitHandler)
+        gLimitHandler(limit, value); // does not come back: it throws
     std::_Exit(1);
 }
 
@@ -94,6 +98,8 @@ bool samePosition(const YVec3& a, const YVec3& b)
 }
 
 } // namespace
+
+void setMeshLimitHandler(YMeshLimitHandler handler) { gLimitHandler = handler; }
 
 bool YMesh::build(const YMeshSource& src)
 {

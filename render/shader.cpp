@@ -1,6 +1,7 @@
 #include "render/shader.h"
 
 #include "core/log.h"
+#include "platform/sys/paths.h"
 #include "render/resource.h"
 
 #include <algorithm>
@@ -306,7 +307,15 @@ void YShaderLoader::parseFile(const char* fileName)
     mShader = nullptr;
     mStage = nullptr;
     YLog::writef("Parse shaders from file, %s", mFileName.c_str());
+    if (sys::pathKind(mFileName) != sys::PathKind::File) {
+        YLog::writef("Shader file %s cannot be read: its shaders stay empty", mFileName.c_str());
+        return;
+    }
     parse(mFileName.c_str());
+    // A file cut short ends inside a shader: the shaders after the cut are
+    // missing from it.
+    if (mShader)
+        onError(("the file ends inside shader " + mShader->name + ", it may be cut short").c_str());
 }
 
 bool YShaderLoader::onError(const char* message)

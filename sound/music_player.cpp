@@ -78,6 +78,8 @@ void YMusicPlayer::addFolder(const char* folder)
     sys::Lock lock(mLock);
     std::string prefix = std::string(folder) + "\\";
     std::vector<std::string> names = findFiles(prefix + "*.ogg", false);
+    if (names.empty())
+        YLog::writef("Music folder %s holds no tracks: the game plays without music", folder);
     std::stable_sort(names.begin(), names.end(), lessIgnoringCase);
     for (const std::string& name : names)
         mPlaylist.push_back(prefix + name);

@@ -13,6 +13,41 @@ struct YOggDecoder::Vorbis {
     OggVorbis_File file;
 };
 
+namespace {
+
+// True when the file ends with a whole Ogg page that marks the end of its
+// stream, as every complete file does; a file cut short ends inside a page,
+// or after a page that is not the last. Only the last 65,307 bytes (the
+// largest page) are read; the file is left at its start.
+bool endsWithLastPage(FILE* f)
+{
+    constexpr long LARGEST_PAGE = 27 + 255 + 255 * 255;
+    if (std::fseek(f, 0, SEEK_END) != 0)
+        return true; // cannot tell: nothing to say
+    const long size = std::ftell(f);
+    const long from = size > LARGEST_PAGE ? size - LARGEST_PAGE : 0;
+    std::string tail(static_cast<size_t>(size - from), '\0');
+    const bool read = std::fseek(f, from, SEEK_SET) == 0 && std::fread(&tail[0], 1, tail.size(), f) == tail.size();
+    std::fseek(f, 0, SEEK_SET);
+    if (!read)
+        return true;
+    for (size_t at = tail.rfind("OggS"); at != std::string::npos; at = at ? tail.rfind("OggS", at - 1) : std::string::npos) {
+        if (at + 27 > tail.size())
+            continue;
+        const size_t segments = static_cast<unsigned char>(tail[at + 26]);
+        if (at + 27 + segments > tail.size())
+            continue;
+        size_t end = at + 27 + segments;
+        for (size_t k = 0; k < segments; ++k)
+            end += static_cast<unsigned char>(tail[at + 27 + k]);
+        if (end == tail.size())
+            return (tail[at + 5] & 4) != 0; // the end-of-stream flag
+    }
+    return false;
+}
+
+} // namespace
+
 YOggDecoder::YOggDecoder() = default;
 
 YOggDecoder::~YOggDecoder() { close(); }
@@ -42,6 +77,8 @@ void YOggDecoder::open(const char* path)
     FILE* f = sys::openFile(path, "rb");
     if (!f)
         throw YError("Could not open Ogg file.");
+    if (!endsWithLastPage(f))
+        YLog::writef("Ogg file %s is cut short: it does not end with its last page", path);
     auto vorbis = std::make_unique<Vorbis>();
     int result = ov_open(f, &vorbis->file, nullptr, 0);
     if (result < 0) {

@@ -66,6 +66,9 @@ void readWav(snd::RiffReader& reader, const std::string& name, snd::Format& form
     reader.ascend(fmt);
     if (!reader.descend(chunk, &riff, snd::fourCC("data")))
         throw YError(invalid);
+    if (chunk.size < chunk.declaredSize)
+        YLog::writef("WAV file %s is cut short: %zu of its %u bytes of sound are there", name.c_str(), chunk.size,
+                     chunk.declaredSize);
     size_t bytes = chunk.size - chunk.size % static_cast<size_t>(f.blockAlign());
     data.resize(bytes);
     data.resize(reader.read(chunk, data.data(), bytes));

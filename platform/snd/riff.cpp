@@ -71,6 +71,8 @@ size_t RiffReader::read(const RiffChunk& chunk, void* out, size_t bytes)
     if (mPos < chunk.dataOffset || mPos >= end)
         return 0;
     size_t n = std::min(bytes, end - mPos);
+    if (n == 0)
+        return 0; // out may be the null data of an empty buffer
     std::memcpy(out, mData.data() + mPos, n);
     mPos += n;
     return n;
