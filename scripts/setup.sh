@@ -13,7 +13,7 @@ packages=(
   g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev libsdl2-dev
   libopenal-dev libode-dev libvorbis-dev libogg-dev libpng-dev libjpeg-dev
   zlib1g-dev libfreetype-dev fonts-dejavu-core libgl-dev libegl-dev
-  libgl1-mesa-dri libegl-mesa0 xvfb xauth xdotool x11-apps
+  libgl1-mesa-dri libegl-mesa0 xvfb xauth xdotool x11-apps clang libclang-rt-14-dev
 )
 
 missing=()

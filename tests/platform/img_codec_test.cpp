@@ -1,6 +1,8 @@
 // Image decoding: fixtures are built byte by byte (BMP, TGA, PPM) or written
 // with libpng and libjpeg, then decoded and checked texel by texel.
 #include "platform/img/image.h"
+#include "tests/common/bytes.h"
+#include "tests/common/jpeg_file.h"
 #include "tests/common/test_util.h"
 
 #include <gtest/gtest.h>
@@ -17,21 +19,7 @@
 namespace {
 
 using img::Image;
-
-// Little-endian byte builder.
-struct Bytes {
-    std::string s;
-    Bytes& u8(unsigned v) { s += static_cast<char>(v & 0xFF); return *this; }
-    Bytes& u16(unsigned v) { return u8(v).u8(v >> 8); }
-    Bytes& u32(uint32_t v) { return u16(v & 0xFFFF).u16(v >> 16); }
-    Bytes& raw(const std::string& t) { s += t; return *this; }
-    Bytes& raw(std::initializer_list<unsigned> list)
-    {
-        for (unsigned v : list)
-            u8(v);
-        return *this;
-    }
-};
+using testutil::Bytes;
 
 std::string bytes(std::initializer_list<unsigned> list) { return Bytes().raw(list).s; }
 
@@ -127,35 +115,6 @@ std::string writePng(unsigned w, unsigned h, int colourType, int depth, bool int
     png_write_image(png, pointers.data());
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
-    return out;
-}
-
-std::string writeJpeg(int w, int h, J_COLOR_SPACE space, int components, const std::vector<uint8_t>& pixels)
-{
-    jpeg_compress_struct c;
-    jpeg_error_mgr errors;
-    c.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&c);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &buffer, &size);
-    c.image_width = w;
-    c.image_height = h;
-    c.input_components = components;
-    c.in_color_space = space;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 100, TRUE);
-    for (int i = 0; i < c.num_components; ++i)
-        c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor = 1;
-    jpeg_start_compress(&c, TRUE);
-    while (c.next_scanline < c.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(&pixels[c.next_scanline * w * components]);
-        jpeg_write_scanlines(&c, &row, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    std::string out(reinterpret_cast<char*>(buffer), size);
-    std::free(buffer);
     return out;
 }
 
@@ -403,12 +362,12 @@ TEST(ImageJpeg, RgbGreyAndCmyk)
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 16; ++x)
             split.insert(split.end(), {uint8_t(x < 8 ? 220 : 20), 30, uint8_t(x < 8 ? 40 : 200)});
-    Image rgb = decodeOk(writeJpeg(16, 8, JCS_RGB, 3, split));
+    Image rgb = decodeOk(testutil::encodeJpeg(16, 8, JCS_RGB, 3, split));
     ASSERT_EQ(16, rgb.width);
     expectNear(0xDC1E28FF, at(rgb, 3, 4), 6);
     expectNear(0x141EC8FF, at(rgb, 12, 4), 6);
 
-    Image grey = decodeOk(writeJpeg(8, 8, JCS_GRAYSCALE, 1, std::vector<uint8_t>(64, 77)));
+    Image grey = decodeOk(testutil::encodeJpeg(8, 8, JCS_GRAYSCALE, 1, std::vector<uint8_t>(64, 77)));
     expectNear(0x4D4D4DFF, at(grey, 5, 5), 3);
 
     // libjpeg writes CMYK with an Adobe marker, so the ink values are stored
@@ -416,7 +375,7 @@ TEST(ImageJpeg, RgbGreyAndCmyk)
     std::vector<uint8_t> cmyk;
     for (int i = 0; i < 64; ++i)
         cmyk.insert(cmyk.end(), {255, 0, 0, 255});
-    Image red = decodeOk(writeJpeg(8, 8, JCS_CMYK, 4, cmyk));
+    Image red = decodeOk(testutil::encodeJpeg(8, 8, JCS_CMYK, 4, cmyk));
     expectNear(0xFF0000FF, at(red, 2, 6), 6);
 }
 
@@ -465,7 +424,7 @@ TEST(ImageBadInput, RefusedWithAReason)
         {"pnm missing separator", "P5 1 1 255", "white space"},
         {"pnm garbage sample", "P2 2 1 255 7 x", "sample"},
         {"png too wide", writePng(20000, 1, PNG_COLOR_TYPE_GRAY, 8, false, std::string(20000, '\x07')), "PNG"},
-        {"jpeg too wide", writeJpeg(20000, 1, JCS_GRAYSCALE, 1, wideGrey), "too large"},
+        {"jpeg too wide", testutil::encodeJpeg(20000, 1, JCS_GRAYSCALE, 1, wideGrey), "too large"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -500,7 +459,7 @@ TEST(ImageBadInput, TruncatedAndCorruptedFilesFailCleanly)
         {"ppm binary", "P6\n2 1\n255\n" + bytes({1, 2, 3, 4, 5, 6}), 0},
         {"ppm text", "P3 2 1 255 1 2 3 4 5 6", 0},
         {"png without its end chunk", png, png.size() - 12},
-        {"jpeg", writeJpeg(16, 16, JCS_RGB, 3, grid), 0},
+        {"jpeg", testutil::encodeJpeg(16, 16, JCS_RGB, 3, grid), 0},
     };
     uint32_t seed = 12345;
     auto next = [&seed]() {
