@@ -1,9 +1,10 @@
-// The files the game saves today: settings, progress, a level through the
-// writer the game and the editor share, and a mesh cache.
+// The files the game saves today: settings, progress, the high scores, a
+// level through the writer the game and the editor share, and a mesh cache.
 #include "core/file_list.h"
 #include "core/init.h"
 #include "core/streams.h"
 #include "game/progress.h"
+#include "game/score_table.h"
 #include "platform/sys/paths.h"
 #include "render/mesh.h"
 #include "tests/common/test_util.h"
@@ -41,6 +42,37 @@ const FileKindRegistrar progress([] {
     k.read = [] {
         const int32_t level = readProgress();
         return level == 3 ? 0 : level == 4 ? 1 : -1;
+    };
+    return k;
+});
+
+// The table of one or of two scores, saved as the game saves it: the file
+// is read, then the table it ends up holding is written back.
+const FileKindRegistrar scores([] {
+    FileKind k;
+    k.name = "Scores";
+    k.path = YScoreTable::FILE_NAME;
+    k.prepare = [] {
+        YScoreTable table;
+        table.load("scores1.src");
+        table.insert(700);
+        table.setPendingName("Ann");
+        table.insert(500);
+        table.setPendingName("Bo");
+        table.load("scores0.src"); // no such file yet: the two scores stay
+        table.insert(900);
+        table.setPendingName("Cy");
+    };
+    k.save = [](int variant) {
+        YScoreTable table;
+        table.load(YScoreTable::FILE_NAME);
+        InFStream in(variant ? "scores1.src" : "scores0.src");
+        return table.read(in) && table.save();
+    };
+    k.read = [] {
+        YScoreTable table;
+        table.load(YScoreTable::FILE_NAME);
+        return table.count() == 3 ? 0 : table.count() == 2 ? 1 : -1;
     };
     return k;
 });

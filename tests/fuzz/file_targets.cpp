@@ -1,9 +1,10 @@
 // Fuzz targets of the game's own binary files: levels (read, built and
-// played a few frames), the progress file, font data and enciphered
-// records.
+// played a few frames), the progress file, the high scores, font data and
+// enciphered records.
 #include "core/crypt_stream.h"
 #include "core/streams.h"
 #include "game/progress.h"
+#include "game/score_table.h"
 #include "render/environment.h"
 #include "render/font.h"
 #include "render/render.h"
@@ -100,6 +101,26 @@ TARVELIN_FUZZ_TARGET(progress)
     const int32_t next = level < INT32_MAX ? level + 1 : 0;
     if (!writeProgress(next, YMatrix(), YMatrix(), name) || readProgress(name) != next)
         fail("progress written is not read back");
+}
+
+// The high scores: read at start-up, a score entered and named (which
+// saves the table), and the saved table read back the same.
+TARVELIN_FUZZ_TARGET(scores)
+{
+    const std::string name = fuzz::writeInput(YScoreTable::FILE_NAME, data, size);
+    YScoreTable table;
+    table.load(name);
+    if (table.insert(12345))
+        table.setPendingName("Fuzz");
+    else if (!table.save())
+        fail("the high scores cannot be saved");
+    YScoreTable again;
+    again.load(name);
+    bool same = again.count() == table.count();
+    for (int32_t row = 0; same && row < table.count(); ++row)
+        same = again.entry(row).name == table.entry(row).name && again.entry(row).score == table.entry(row).score;
+    if (!same)
+        fail("saved high scores read back differently");
 }
 
 // Font data: every character measured and drawn.

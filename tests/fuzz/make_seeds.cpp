@@ -3,14 +3,15 @@
 // Files of the game folder matching the patterns ("levels/*", "data/*.yml")
 // are copied as they are. Some targets get seeds made here with the game's
 // own code from that content: mesh caches compiled by the mesh loader, a
-// progress file and enciphered records from their writers, short sounds cut
-// from the generated effects and music, and small pictures of a generated
-// texture in every image format and variant the readers know (JPEG
-// written with libjpeg, the others byte by byte).
+// progress file, high scores and enciphered records from their writers,
+// short sounds cut from the generated effects and music, and small pictures
+// of a generated texture in every image format and variant the readers know
+// (JPEG written with libjpeg, the others byte by byte).
 #include "core/crypt_stream.h"
 #include "core/log.h"
 #include "core/streams.h"
 #include "game/progress.h"
+#include "game/score_table.h"
 #include "platform/img/image.h"
 #include "platform/snd/riff.h"
 #include "platform/sys/files.h"
@@ -24,6 +25,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <string>
@@ -47,6 +49,9 @@ void put(const std::string& name, const std::string& bytes)
         fail(error);
 }
 
+// A path of the game folder, or a whole path as it is.
+std::string where(const std::string& path) { return path[0] == '/' ? path : gGame + "/" + path; }
+
 std::string read(const std::string& path)
 {
     std::string bytes;
@@ -56,13 +61,14 @@ std::string read(const std::string& path)
 }
 
 // The files of the game folder matching the pattern ('\' or '/' between
-// folders), each with its path relative to the game folder.
+// folders), each with its path relative to the game folder; a whole path
+// ("/...") names files of its own.
 std::vector<std::string> matching(const std::string& pattern)
 {
     std::string prefix, file;
     sys::splitPattern(pattern, prefix, file);
     std::vector<std::string> names;
-    for (const sys::DirEntry& e : sys::listDirectory(gGame + "/" + pattern))
+    for (const sys::DirEntry& e : sys::listDirectory(where(pattern)))
         if (!e.directory)
             names.push_back(prefix + e.name);
     return names;
@@ -364,6 +370,16 @@ const std::map<std::string, std::function<void()>>& madeSeeds()
                  fail("cannot write a progress file");
              put("short.dat", read(gOut + "/ol.dat").substr(0, 66));
          }},
+        {"scores",
+         [] {
+             YScoreTable table;
+             table.load(gOut + "/scores.dat");
+             for (const char* name : {"Ann", "Bo", "a name of twenty-four b"}) {
+                 table.insert(static_cast<uint32_t>(1000 * std::strlen(name)));
+                 table.setPendingName(name);
+             }
+             put("cut.dat", read(gOut + "/scores.dat").substr(0, 30));
+         }},
         {"cipher",
          [] {
              OutMemStream plain;
@@ -435,7 +451,7 @@ int main(int argc, char** argv)
         if (names.empty())
             fail(std::string("nothing in the game folder matches ") + argv[i]);
         for (const std::string& name : names)
-            put(flat(name), read(gGame + "/" + name));
+            put(flat(name[0] == '/' ? name.substr(name.find_last_of('/') + 1) : name), read(where(name)));
     }
     auto made = madeSeeds().find(target);
     if (made != madeSeeds().end())

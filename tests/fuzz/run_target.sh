@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs one fuzz program: first over its seed corpus and kept inputs, then on
-# new inputs for FUZZ_SECONDS (default 10), from random seed FUZZ_SEED when set. Inputs that reach new code stay
-# in <fuzz folder>/work/<name> for the next run; a crash, a hang (an input
-# taking over 10 s) or a sanitizer report fails the run and leaves the input
-# in <fuzz folder>/findings/<name>/; the output goes to logs/<name>.log.
+# new inputs for FUZZ_SECONDS (default 10), from random seed FUZZ_SEED when
+# set. Inputs that reach new code stay in <fuzz folder>/work/<name> for the
+# next run; a crash, a hang (an input taking over 10 s) or a sanitizer report
+# fails the run and leaves the input in <fuzz folder>/findings/<name>/; the
+# output goes to logs/<name>.log.
 #   run_target.sh <program> <name> <corpus> <dictionary or ""> [kept folder...]
 set -euo pipefail
 program="$1" name="$2" corpus="$3" dict="$4"
