@@ -86,9 +86,11 @@ YCameraPathRecord cameraPathPose(const std::vector<YCameraPathRecord>& path, flo
     const float t = at - static_cast<float>(i);
     const YCameraPathRecord& a = path[i];
     const YCameraPathRecord& b = path[i + 1];
+    // Each end weighted, rather than the difference scaled and added: the
+    // difference of two far-apart positions can overflow a float.
     YCameraPathRecord r;
-    r.eye = lerp(a.eye, b.eye, t);
-    r.target = lerp(a.target, b.target, t);
+    r.eye = a.eye * (1.0f - t) + b.eye * t;
+    r.target = a.target * (1.0f - t) + b.target * t;
     r.fov = a.fov + (b.fov - a.fov) * t;
     return r;
 }

@@ -1,8 +1,9 @@
-// Fuzz targets of the game's own binary files: levels (read, built and
-// played a few frames), the progress file, the high scores, font data and
-// enciphered records.
+// Fuzz targets of the game's own files: levels (read, built and played a
+// few frames), the progress file, the high scores, the intro's camera path,
+// font data and enciphered records.
 #include "core/crypt_stream.h"
 #include "core/streams.h"
+#include "game/camera_path.h"
 #include "game/progress.h"
 #include "game/score_table.h"
 #include "render/environment.h"
@@ -18,6 +19,7 @@
 #include "world/racket.h"
 #include "world/world_session.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -121,6 +123,31 @@ TARVELIN_FUZZ_TARGET(scores)
         same = again.entry(row).name == table.entry(row).name && again.entry(row).score == table.entry(row).score;
     if (!same)
         fail("saved high scores read back differently");
+}
+
+// The camera path of the intro flight: read at start-up, then flown from
+// before its start to past its end; every pose the flight gives is a place
+// a camera can be. Written out again, it reads back the same.
+TARVELIN_FUZZ_TARGET(camera_path)
+{
+    std::vector<YCameraPathRecord> path;
+    std::string problem;
+    parseCameraPath(std::string(reinterpret_cast<const char*>(data), size), path, problem);
+    if (path.empty())
+        return;
+    const float duration = cameraPathDuration(path);
+    for (float t = -1.0f; t < duration + 1.0f; t += 0.37f) {
+        const YCameraPathRecord pose = cameraPathPose(path, t);
+        const float values[] = {pose.eye.x, pose.eye.y, pose.eye.z, pose.target.x, pose.target.y, pose.target.z};
+        for (float v : values)
+            if (!std::isfinite(v))
+                fail("the flight gives a camera pose that is not a place");
+        if (!(pose.fov > 0.0f && pose.fov < 180.0f))
+            fail("the flight gives a field of view that is not one");
+    }
+    std::vector<YCameraPathRecord> again;
+    if (!parseCameraPath(formatCameraPath(path), again, problem) || again.size() != path.size())
+        fail("a camera path written out does not read back");
 }
 
 // Font data: every character measured and drawn.

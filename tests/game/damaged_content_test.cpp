@@ -1,8 +1,10 @@
 // The game started headless with one piece of its content missing, then
-// cut short: it loads, shows the splash and the menu, starts a new game and
-// plays a few hundred frames with a bot at the racket, without crashing or
-// hanging, and the log says what was wrong with a line naming the file.
+// cut short: it loads, shows the splash screens, flies the intro and shows
+// the menu, starts a new game and plays with a bot at the racket (several
+// hundred frames in all), without crashing or hanging, and the log says
+// what was wrong with a line naming the file.
 #include "core/log.h"
+#include "game/score_table.h"
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
 #include "tests/common/test_util.h"
@@ -42,6 +44,8 @@ const Damage DAMAGES[] = {
     {"MusicFolderCut", "music", true, ".ogg is cut short"},
     {"LevelMissing", "levels/01_first_wall", false, "Cannot open level levels\\01_first_wall", true},
     {"LevelCut", "levels/01_first_wall", true, "Cannot load level levels\\01_first_wall"},
+    {"CameraPathMissing", "data/path.cpt", false, "Camera path data\\path.cpt cannot be read"},
+    {"CameraPathCut", "data/path.cpt", true, "Camera path data\\path.cpt: record"},
     {"LevelPicturesMissing", "levels/thumb", false, "Level picture levels\\thumb\\01_first_wall.bmp made"},
     {"LevelPicturesCut", "levels/thumb", true, "Level picture levels\\thumb\\01_first_wall.bmp is damaged"},
 };
@@ -68,7 +72,7 @@ class DamagedContent : public ::testing::TestWithParam<Damage> {
 protected:
     void SetUp() override
     {
-        for (const char* folder : {"data", "fonts", "textures", "env", "sound", "music", "levels"})
+        for (const char* folder : {"data", "fonts", "textures", "env", "sound", "music", "levels", "ui", "splash"})
             ASSERT_TRUE(testutil::copyFromGame(folder)) << "build the game content first: " << folder;
         // The mesh texts only: the game compiles its caches from them.
         sys::makeDirectories("mesh");
@@ -81,6 +85,7 @@ protected:
         logStart = testutil::logText().size();
         clock = std::make_unique<sys::ManualClock>(1000);
         wnd::clearInjectedEvents();
+        gScoreTable.clear();
     }
 
     void TearDown() override
@@ -116,13 +121,15 @@ TEST_P(DamagedContent, TheGamePlaysOnAndTheLogSaysWhatIsWrong)
         return;
 
     game = std::make_unique<GameFramework>("");
+    // The splash screens and the intro flight, then the menu.
     int frames = 0;
-    for (; frames < 200 && !(game->screen == SCREEN_MAIN_MENU && game->transition == STEADY); ++frames)
+    for (; frames < 700 && !(game->screen == SCREEN_MAIN_MENU && game->transition == STEADY); ++frames)
         frame();
+    EXPECT_EQ(SCREEN_MAIN_MENU, game->screen) << "the start did not end in the main menu";
     if (d.whileRunning)
         damage(d.path, d.cut);
     game->setScreen(SCREEN_NEW_GAME);
-    for (; frames < 400; ++frames) {
+    for (const int end = frames + 150; frames < end; ++frames) {
         gametest::bot(true);
         frame();
     }
