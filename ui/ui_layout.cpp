@@ -3,6 +3,7 @@
 #include "core/error.h"
 #include "core/log.h"
 #include "core/md5.h"
+#include "platform/sys/paths.h"
 #include "render/shader.h"
 #include "ui/ui_container.h"
 #include "ui/ui_context.h"
@@ -103,6 +104,7 @@ bool UILayout::load(const std::string& fileName, bool arrangeNow)
     mPages.clear();
     mSelect = nullptr;
     mLayoutSeen = false;
+    mLayoutEnded = false;
     mContainers.push_back(this);
     mStyles.push_back(UIFontStyle::base());
 
@@ -121,7 +123,12 @@ bool UILayout::load(const std::string& fileName, bool arrangeNow)
     mShaders.edit = getShader("ui_edit");
     mShaders.window = getShader("ui_window");
 
+    if (sys::pathKind(mFileName) != sys::PathKind::File)
+        YLog::writef("Layout %s cannot be read: the page is empty", mFileName.c_str());
     parse(mFileName.c_str());
+    // A file cut short ends inside the page: what followed the cut is missing.
+    if (mLayoutSeen && !mLayoutEnded)
+        onError("the file ends before </layout>, it may be cut short");
     // An option list left open by the file takes no more options.
     mSelect = nullptr;
     mHashing = false;

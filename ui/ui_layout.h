@@ -94,6 +94,7 @@ private:
     std::vector<UIPages*> mPages;
     UISelect* mSelect = nullptr; // the option list whose options are read
     bool mLayoutSeen = false;
+    bool mLayoutEnded = false; // </layout> was read, closing the page or not
     bool mHashing = false;
     std::string mFileName;
     std::string mProtect;

@@ -234,6 +234,7 @@ void UILayout::closeTag(int tagIndex, const XMLTag& tag)
 {
     switch (tagIndex) {
     case TAG_LAYOUT: {
+        mLayoutEnded = true;
         if (mBlocks.size() != 1 || mBlocks.back() != &body)
             throw YError("Do not closed blocks tag before </layout>.");
         mBlocks.pop_back();

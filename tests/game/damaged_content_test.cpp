@@ -44,6 +44,8 @@ const Damage DAMAGES[] = {
     {"MusicFolderCut", "music", true, ".ogg is cut short"},
     {"LevelMissing", "levels/01_first_wall", false, "Cannot open level levels\\01_first_wall", true},
     {"LevelCut", "levels/01_first_wall", true, "Cannot load level levels\\01_first_wall"},
+    {"LayoutMissing", "ui/english/mainmenu.yml", false, "Layout ui\\english\\mainmenu.yml cannot be read"},
+    {"LayoutCut", "ui/english/mainmenu.yml", true, "ends before </layout>, it may be cut short"},
     {"CameraPathMissing", "data/path.cpt", false, "Camera path data\\path.cpt cannot be read"},
     {"CameraPathCut", "data/path.cpt", true, "Camera path data\\path.cpt: record"},
     {"LevelPicturesMissing", "levels/thumb", false, "Level picture levels\\thumb\\01_first_wall.bmp made"},

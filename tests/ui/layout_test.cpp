@@ -153,6 +153,7 @@ TEST_F(Layouts, ErrorsAreReportedWithTheirLineAndNeverUnwindThePage)
         {"<layout><font color=\"12\">x</font></layout>",
          {"line 0, Error color format.", "line 0, Error tag </font>."}},
         {"<layout><div>\n</layout>", {"line 1, Do not closed blocks tag before </layout>."}},
+        {"<layout><div>\ncut", {"line 1, the file ends before </layout>, it may be cut short"}},
         {"<layout><table><tr><td colspan=\"99999\" rowspan=\"-3\">x</td></tr></table></layout>", {}},
     };
     for (const Case& c : cases) {

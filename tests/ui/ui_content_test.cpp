@@ -1,5 +1,5 @@
-// The interface content of the game folder: the English fonts and shaders
-// through the real loaders, the digest our protected test page carries,
+// The interface content of the game folder: the English fonts, shaders and
+// pages through the real loaders, the digest our protected test page carries,
 // and the page with every tag drawn by the real renderer.
 #include "platform/img/image.h"
 #include "platform/sys/files.h"
@@ -113,6 +113,23 @@ TEST_F(UIContent, EnglishFontsAndWidgetShadersLoadWithoutErrors)
             ASSERT_NE(nullptr, s->stages[0]->texture);
             EXPECT_EQ(sys::PathKind::File, sys::pathKind(sys::resolvePath(s->stages[0]->texture->name)));
         }
+    }
+}
+
+// A page that parses to its end logs nothing: no stray tag, and no
+// "cut short" from a page left open.
+TEST_F(UIContent, EveryEnglishPageLoadsWithoutAParserError)
+{
+    render = std::make_unique<YRecordingRender>(4);
+    loadInterface();
+    for (const char* name : {"about", "bonuses", "controls", "levels", "mainmenu", "options", "pause", "scores"}) {
+        SCOPED_TRACE(name);
+        logStart = testutil::logText().size();
+        page = std::make_unique<UILayout>();
+        EXPECT_TRUE(page->load(std::string("ui\\english\\") + name + ".yml", true));
+        EXPECT_EQ("", problems());
+        EXPECT_FALSE(testutil::logHas("cut short", logStart));
+        EXPECT_FALSE(testutil::logHas("cannot be read", logStart));
     }
 }
 
