@@ -3,7 +3,8 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer and runs the whole test
 # suite headless: no display, no sound card, no message boxes. Last, the fuzz
 # targets of every file reader are built with clang and each runs over its
-# corpus and for 10 seconds on new inputs (scripts/fuzz.sh runs them longer).
+# corpus and for 10 seconds on new inputs, FUZZ_JOBS at a time (default one
+# per core; scripts/fuzz.sh runs them longer).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 "$root/scripts/setup.sh" build -DTARVELIN_TESTS=OFF
@@ -24,4 +25,4 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 cd "$root/build-san"
 ctest --output-on-failure -j"$(nproc)"
 
-FUZZ_JOBS="$(nproc)" FUZZ_SEED=1 "$root/scripts/fuzz.sh" 10
+FUZZ_JOBS="${FUZZ_JOBS:-$(nproc)}" FUZZ_SEED=1 "$root/scripts/fuzz.sh" 10
