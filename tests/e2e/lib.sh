@@ -22,7 +22,7 @@ trap cleanup EXIT
 
 fail() {
   echo "FAIL: $*" >&2
-  for f in "$WORK"/game*/log.txt; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; } >&2; done
+  for f in "$WORK"/*/log.txt; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; } >&2; done
   exit 1
 }
 
@@ -51,11 +51,13 @@ make_full_game() {
   echo "$dir"
 }
 
-# start_xvfb: a private X server; sets DISPLAY.
+# start_xvfb: a private X server; sets DISPLAY. It does not reset when its
+# last client leaves: a game started right after another one would find no
+# server while it resets.
 start_xvfb() {
   local fd_file="$WORK/display"
   exec 9>"$fd_file"
-  Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+  Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
   PIDS+=($!)
   for _ in $(seq 100); do
     [ -s "$fd_file" ] && break
