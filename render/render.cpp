@@ -141,10 +141,11 @@ void YRender::resetRenderStates()
     mShader = nullptr;
 }
 
-void YRender::setTexture(YTexture* texture, int stage)
+void YRender::setTexture(YTexture* texture, int stage, bool withMips)
 {
     if (!texture || stage < 0 || static_cast<unsigned>(stage) >= mMaxStages)
         return;
+    texture->prepare(withMips);
     if (mTextures[stage] != texture->deviceTexture) {
         mTextures[stage] = texture->deviceTexture;
         bindTexture(texture, stage);
@@ -197,7 +198,7 @@ void YRender::setShader(YShader* shader, bool withMaterial)
     for (unsigned i = 0; i < count; ++i) {
         YShaderStage* stage = shader->stages[i];
         int s = static_cast<int>(i);
-        setTexture(stage->texture, s);
+        setTexture(stage->texture, s, stage->states[YSS_MIPFILTER] != 0);
         applyStageStates(s, stage->states);
         if (!(stage->identity && mIdentity[i])) {
             mIdentity[i] = stage->identity;

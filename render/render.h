@@ -220,7 +220,9 @@ public:
 
     // Forgets every cache and puts the device into the default state.
     void resetRenderStates();
-    void setTexture(YTexture* texture, int stage);
+    // Binds the texture, loading it first when it is not made yet; withMips
+    // says the draw samples between mip levels.
+    void setTexture(YTexture* texture, int stage, bool withMips = true);
     void applyRenderStates(const YRenderStates& states);
     void applyStageStates(int stage, const uint32_t values[YSS_COUNT]);
     void setMaterial(const YMaterial& material, bool compare);

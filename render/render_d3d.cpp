@@ -141,7 +141,7 @@ void Render_D3D::loadTexture(YTexture* texture)
     if (ok) {
         if (image.width > 512 || image.height > 512)
             image = img::clampSize(image, 512);
-        texture->deviceTexture = mDevice->createTexture(image);
+        texture->deviceTexture = mDevice->createTexture(image, texture->withMips);
         ok = texture->deviceTexture != nullptr;
     }
     YLog::writef("Load texture %s, %s", texture->name.c_str(), ok ? "ok" : "failed");

@@ -65,14 +65,14 @@ YTexture::~YTexture()
 
 void YTexture::restore()
 {
-    if (!gRender)
-        return;
-    gRender->releaseTexture(this);
-    gRender->loadTexture(this);
+    if (gRender)
+        gRender->releaseTexture(this);
+    pending = true;
 }
 
 void YTexture::invalidate()
 {
+    pending = false;
     if (gRender)
         gRender->releaseTexture(this);
 }
@@ -83,6 +83,18 @@ void YTexture::load(const std::string& fileName)
     restore();
 }
 
+void YTexture::prepare(bool mips)
+{
+    if (!gRender || !(pending || (mips && deviceTexture && !withMips)))
+        return;
+    pending = false;
+    gRender->releaseTexture(this);
+    withMips = mips;
+    make();
+}
+
+void YTexture::make() { gRender->loadTexture(this); }
+
 YFilterTexture::YFilterTexture(YTexture* src, YColorFilter* f) : source(src), filter(f) {}
 
 YFilterTexture::~YFilterTexture()
@@ -91,11 +103,11 @@ YFilterTexture::~YFilterTexture()
     delete filter;
 }
 
-void YFilterTexture::restore()
+void YFilterTexture::make()
 {
-    if (!gRender)
-        return;
-    gRender->releaseTexture(this);
+    withMips = true;
+    if (source)
+        source->prepare();
     deviceTexture = gRender->createFilteredTexture(source, filter);
 }
 

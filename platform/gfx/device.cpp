@@ -290,7 +290,7 @@ void Device::endScene()
 // ---------------------------------------------------------------------------
 // Textures
 
-Texture* Device::createTexture(const img::Image& image)
+Texture* Device::createTexture(const img::Image& image, bool withMips)
 {
     Impl& d = *mImpl;
     if (image.empty() || image.rgba.size() < static_cast<size_t>(image.width) * image.height * 4) {
@@ -310,7 +310,7 @@ Texture* Device::createTexture(const img::Image& image)
     // the image as the renderer expects. The mip levels are box-filtered
     // here and uploaded with the top one: a software rasteriser makes each
     // level GL generates by drawing it, several times the cost.
-    const std::vector<img::Image> mips = img::mipChain(image);
+    const std::vector<img::Image> mips = withMips ? img::mipChain(image) : std::vector<img::Image>();
     const int levels = 1 + static_cast<int>(mips.size());
     auto level = [&](int i) -> const img::Image& { return i == 0 ? image : mips[static_cast<size_t>(i - 1)]; };
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);

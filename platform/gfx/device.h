@@ -164,8 +164,10 @@ public:
     void setLight(const Light& light);
     void lightEnable(bool on);
 
-    // A texture with a full mip chain from an RGBA image; null on failure.
-    Texture* createTexture(const img::Image& image);
+    // A texture from an RGBA image with its full mip chain, or with its top
+    // level only when withMips is false (a draw that samples between levels
+    // then samples that one); null on failure.
+    Texture* createTexture(const img::Image& image, bool withMips = true);
     void releaseTexture(Texture* texture);
     void setTexture(int stage, Texture* texture); // null unbinds
     // The top-level texels of a texture, for per-texel filtering.

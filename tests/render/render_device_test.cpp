@@ -163,6 +163,8 @@ TEST_F(RenderDevice, QuadsInOneDrawShowTheSamePixels)
 TEST_F(RenderDevice, LostDeviceComesBackWithItsTextures)
 {
     YTexture* texture = getTexture("tex.bmp");
+    EXPECT_FALSE(texture->deviceTexture); // made at its first draw
+    ASSERT_TRUE(capture("before.bmp"));
     ASSERT_TRUE(texture->deviceTexture);
     render->device()->simulateLoss();
     EXPECT_FALSE(render->restoreDevice()); // lost: the frame is skipped
@@ -176,16 +178,21 @@ TEST_F(RenderDevice, LostDeviceComesBackWithItsTextures)
     invalidateRenderResources(YRK_ALL);
     EXPECT_FALSE(texture->deviceTexture);
     restoreRenderResources(YRK_ALL);
-    EXPECT_TRUE(texture->deviceTexture);
+    EXPECT_FALSE(texture->deviceTexture);
     ASSERT_TRUE(capture("reloaded.bmp"));
+    EXPECT_TRUE(texture->deviceTexture);
     expectScene("reloaded.bmp");
 }
 
 TEST_F(RenderDevice, MissingTextureFileIsLoggedAndDrawsWithout)
 {
     YTexture* missing = getTexture("textures\\nothing.png");
+    for (int i = 0; i < 3; ++i)
+        render->setTexture(missing, 0); // tried at the first draw only
     EXPECT_FALSE(missing->deviceTexture);
-    EXPECT_NE(std::string::npos, testutil::logText().find("Load texture textures\\nothing.png, failed"));
+    const std::string log = testutil::logText(), line = "Load texture textures\\nothing.png, failed";
+    EXPECT_NE(std::string::npos, log.find(line));
+    EXPECT_EQ(log.find(line), log.rfind(line));
     EXPECT_EQ(missing, getTexture("textures\\nothing.png")); // asked once, kept
 }
 
@@ -200,6 +207,7 @@ TEST_F(RenderDevice, FilteredTextureComesBackAfterAnEarlierResourceWentAway)
     source->load("tex.bmp");
     auto* filtered = new YFilterTexture(source, new Halve());
     filtered->restore();
+    filtered->prepare(); // loads the source first
     ASSERT_TRUE(filtered->deviceTexture);
 
     // Removing a resource made before both must not put the filtered
@@ -208,6 +216,7 @@ TEST_F(RenderDevice, FilteredTextureComesBackAfterAnEarlierResourceWentAway)
     delete earlier;
     invalidateRenderResources(YRK_ALL);
     restoreRenderResources(YRK_ALL);
+    filtered->prepare();
     EXPECT_TRUE(source->deviceTexture);
     EXPECT_TRUE(filtered->deviceTexture);
 }

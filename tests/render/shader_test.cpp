@@ -70,6 +70,8 @@ TEST_F(ShaderTest, ShaderAskedForEarlyIsFilledInPlaceByALaterFile)
     EXPECT_EQ(6u, early->renderStates[YRS_DESTBLEND]);
     ASSERT_EQ(1u, early->stages.size());
     EXPECT_EQ(getTexture("textures\\ball.png"), early->stages[0]->texture);
+    EXPECT_TRUE(render->callsStartingWith("load ").empty()); // at the first draw
+    render->setShader(early, true);
     EXPECT_EQ(1u, render->callsStartingWith("load textures\\ball.png").size());
 }
 
@@ -527,6 +529,7 @@ TEST_F(ShaderRenderTest, SameShaderSendsNothingUntilTheNextFrame)
     load("r.yml", "<shader name=\"r\"><blend src=\"srcalpha\" dest=\"invsrcalpha\"/><state zwrite=\"false\"/>"
                   "<material diffuse=\"ff0000\"/><map texture=\"t\\r.png\"><colorblend/></map></shader>");
     YShader* r = shader("r");
+    render->setShader(r, true); // its texture loads at this first draw
     render->beginFrame(false);
     render->calls.clear();
     render->setShader(r, true);
@@ -580,8 +583,44 @@ TEST_F(ShaderRenderTest, SetTextureOutsideTheStagesDoesNothing)
     EXPECT_TRUE(render->calls.empty());
     render->setTexture(t, 3);
     render->setTexture(t, 3);
-    const std::vector<std::string> expected = {"texture 3 t\\x.png"};
+    const std::vector<std::string> expected = {"load t\\x.png", "texture 3 t\\x.png"};
     EXPECT_EQ(expected, render->calls);
+}
+
+TEST_F(ShaderRenderTest, TexturesLoadAtTheirFirstDrawWithTheMipLevelsItSamples)
+{
+    struct Step {
+        const char* action;
+        std::vector<std::string> calls; // loads and releases it makes
+    };
+    const Step steps[] = {
+        {"draw flat", {"load t\\m.png without mips"}},
+        {"draw flat", {}},
+        {"draw mipmapped", {"release t\\m.png", "load t\\m.png"}},
+        {"draw flat", {}}, // the levels are kept
+        {"restore", {"release t\\m.png"}},
+        {"draw mipmapped", {"load t\\m.png"}},
+        {"invalidate", {"release t\\m.png"}},
+        {"draw mipmapped", {}}, // released stays released until restored
+        {"restore", {}},
+        {"draw flat", {"load t\\m.png without mips"}},
+    };
+    YTexture* t = getTexture("t\\m.png");
+    for (const Step& step : steps) {
+        render->calls.clear();
+        const std::string action = step.action;
+        if (action == "restore")
+            t->restore();
+        else if (action == "invalidate")
+            t->invalidate();
+        else
+            render->setTexture(t, 0, action == "draw mipmapped");
+        std::vector<std::string> calls;
+        for (const std::string& c : render->calls)
+            if (c.rfind("load ", 0) == 0 || c.rfind("release ", 0) == 0)
+                calls.push_back(c);
+        EXPECT_EQ(step.calls, calls) << action;
+    }
 }
 
 TEST_F(ShaderRenderTest, PackColorTruncatesEachChannel)
