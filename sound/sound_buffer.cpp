@@ -88,21 +88,34 @@ YSoundBuffer::YSoundBuffer() = default;
 
 YSoundBuffer::~YSoundBuffer() { mBuffer.reset(); }
 
-void YSoundBuffer::open(const char* fileName)
+namespace {
+
+// Decodes a "wav" or "ogg" file (the extension in any case) whole.
+void decodeSoundFile(const std::string& name, snd::Format& format, std::vector<uint8_t>& data)
 {
-    if (!mData.empty() || mBuffer)
-        throw YError("SoundBuffer already opened.");
-    std::string name = fileName ? fileName : "";
     bool hasDot = false;
     std::string ext = extensionOf(name, hasDot);
     if (!hasDot)
         throw YError("Invalid filename: " + name);
     if (ext == "wav")
-        readWavFile(name, mFormat, mData);
+        readWavFile(name, format, data);
     else if (ext == "ogg")
-        readOggWhole(name.c_str(), mFormat, mData);
+        readOggWhole(name.c_str(), format, data);
     else
         throw YError("Unknown file type: " + name);
+}
+
+} // namespace
+
+void YSoundBuffer::open(const char* fileName)
+{
+    if (mBytes > 0 || mBuffer)
+        throw YError("SoundBuffer already opened.");
+    std::string name = fileName ? fileName : "";
+    std::vector<uint8_t> data;
+    decodeSoundFile(name, mFormat, data);
+    mData.swap(data);
+    mBytes = mData.size();
     mFileName = name;
     if (soundDevice())
         createDeviceObjects();
@@ -111,11 +124,17 @@ void YSoundBuffer::open(const char* fileName)
 void YSoundBuffer::createDeviceObjects()
 {
     snd::Device* device = soundDevice();
-    if (mBuffer || mData.empty() || !device)
+    if (mBuffer || mBytes == 0 || !device)
         return;
+    // The samples were dropped when a device before this one took them:
+    // they are read again from the file.
+    if (mData.empty())
+        decodeSoundFile(mFileName, mFormat, mData);
     mBuffer = snd::Buffer::create(*device, mFormat, mData.data(), mData.size());
     if (!mBuffer)
         throw YError("DS8::CreateSoundBuffer error");
+    // The device keeps its own copy.
+    std::vector<uint8_t>().swap(mData);
 }
 
 void YSoundBuffer::releaseDeviceObjects() { mBuffer.reset(); }

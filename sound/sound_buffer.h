@@ -12,9 +12,10 @@ class Buffer;
 class RiffReader;
 }
 
-// One whole sound effect: the PCM decoded from a WAV or Ogg Vorbis file,
-// kept in memory, and the device buffer made from it. Voices that play it
-// (YSoundSource) share the device buffer.
+// One whole sound effect: the PCM decoded from a WAV or Ogg Vorbis file and
+// the device buffer made from it. Voices that play it (YSoundSource) share
+// the device buffer. The PCM is kept in memory only until a device buffer
+// holds it; a later device reads the file again.
 class YSoundBuffer : public YSoundResource {
 public:
     YSoundBuffer();
@@ -29,13 +30,15 @@ public:
 
     snd::Buffer* deviceBuffer() const { return mBuffer.get(); }
     const snd::Format& format() const { return mFormat; }
-    const std::vector<uint8_t>& data() const { return mData; }
+    // Bytes of PCM the file gave (whether kept in memory or not).
+    size_t bytes() const { return mBytes; }
     const std::string& fileName() const { return mFileName; }
 
 private:
     snd::Format mFormat;
     std::unique_ptr<snd::Buffer> mBuffer;
-    std::vector<uint8_t> mData;
+    std::vector<uint8_t> mData; // until a device buffer holds it
+    size_t mBytes = 0;
     std::string mFileName;
 };
 

@@ -4,6 +4,7 @@
 #include "platform/snd/voice.h"
 
 #include <AL/alext.h>
+#include <AL/efx.h>
 
 #include <algorithm>
 #include <chrono>
@@ -162,6 +163,10 @@ ALCcontext* makeContext(ALCdevice* device, const ALCint* attributes, std::string
     return context;
 }
 
+// The game uses no effects: its voices get no effect sends, which makes the
+// context's voices smaller (by about a tenth with OpenAL Soft).
+constexpr ALCint NO_SENDS[] = {ALC_MAX_AUXILIARY_SENDS, 0};
+
 } // namespace
 
 std::unique_ptr<Device> Device::open(std::string* error)
@@ -171,7 +176,8 @@ std::unique_ptr<Device> Device::open(std::string* error)
         setError(error, "no audio output device");
         return nullptr;
     }
-    ALCcontext* context = makeContext(device, nullptr, error);
+    const ALCint attributes[] = {NO_SENDS[0], NO_SENDS[1], 0};
+    ALCcontext* context = makeContext(device, attributes, error);
     if (!context)
         return nullptr;
     auto impl = std::make_unique<Impl>();
@@ -204,8 +210,9 @@ std::unique_ptr<Device> Device::openLoopback(int sampleRate, std::string* error)
         setError(error, "no loopback device");
         return nullptr;
     }
-    ALCint attributes[] = {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT, ALC_FORMAT_TYPE_SOFT, ALC_SHORT_SOFT,
-                           ALC_FREQUENCY,            sampleRate,      0};
+    const ALCint attributes[] = {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT, ALC_FORMAT_TYPE_SOFT, ALC_SHORT_SOFT,
+                                 ALC_FREQUENCY,            sampleRate,      NO_SENDS[0],          NO_SENDS[1],
+                                 0};
     ALCcontext* context = makeContext(device, attributes, error);
     if (!context)
         return nullptr;

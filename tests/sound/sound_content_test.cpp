@@ -52,7 +52,7 @@ TEST(SoundContent, EveryEffectTheGamePlaysLoads)
                 EXPECT_EQ(1, b->format().channels) << b->fileName();
                 EXPECT_EQ(16, b->format().bitsPerSample) << b->fileName();
                 EXPECT_NE(nullptr, b->deviceBuffer()) << b->fileName();
-                double seconds = static_cast<double>(b->data().size()) / (2.0 * b->format().sampleRate);
+                double seconds = static_cast<double>(b->bytes()) / (2.0 * b->format().sampleRate);
                 EXPECT_GT(seconds, 0.05) << b->fileName();
                 EXPECT_LT(seconds, 3.0) << b->fileName();
             }
