@@ -114,27 +114,44 @@ void YSoundBuffer::open(const char* fileName)
     std::string name = fileName ? fileName : "";
     std::vector<uint8_t> data;
     decodeSoundFile(name, mFormat, data);
-    mData.swap(data);
-    mBytes = mData.size();
+    mBytes = data.size();
     mFileName = name;
-    if (soundDevice())
-        createDeviceObjects();
+}
+
+void YSoundBuffer::makeDeviceBuffer(snd::Device& device)
+{
+    mWanted = true;
+    std::vector<uint8_t> data;
+    try {
+        decodeSoundFile(mFileName, mFormat, data);
+    } catch (...) {
+        mFailed = true;
+        throw;
+    }
+    mBuffer = snd::Buffer::create(device, mFormat, data.data(), data.size());
+    if (!mBuffer) {
+        mFailed = true;
+        throw YError("DS8::CreateSoundBuffer error");
+    }
 }
 
 void YSoundBuffer::createDeviceObjects()
 {
     snd::Device* device = soundDevice();
-    if (mBuffer || mBytes == 0 || !device)
-        return;
-    // The samples were dropped when a device before this one took them:
-    // they are read again from the file.
-    if (mData.empty())
-        decodeSoundFile(mFileName, mFormat, mData);
-    mBuffer = snd::Buffer::create(*device, mFormat, mData.data(), mData.size());
-    if (!mBuffer)
-        throw YError("DS8::CreateSoundBuffer error");
-    // The device keeps its own copy.
-    std::vector<uint8_t>().swap(mData);
+    if (mWanted && !mBuffer && !mFailed && mBytes > 0 && device)
+        makeDeviceBuffer(*device);
 }
 
-void YSoundBuffer::releaseDeviceObjects() { mBuffer.reset(); }
+snd::Buffer* YSoundBuffer::deviceBuffer()
+{
+    snd::Device* device = soundDevice();
+    if (!mBuffer && !mFailed && mBytes > 0 && device)
+        makeDeviceBuffer(*device);
+    return mBuffer.get();
+}
+
+void YSoundBuffer::releaseDeviceObjects()
+{
+    mBuffer.reset();
+    mFailed = false;
+}

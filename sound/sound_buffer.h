@@ -12,34 +12,43 @@ class Buffer;
 class RiffReader;
 }
 
-// One whole sound effect: the PCM decoded from a WAV or Ogg Vorbis file and
-// the device buffer made from it. Voices that play it (YSoundSource) share
-// the device buffer. The PCM is kept in memory only until a device buffer
-// holds it; a later device reads the file again.
+// One whole sound effect: a WAV or Ogg Vorbis file, read whole when opened
+// (so a bad file is said at once) and again for the device buffer, which is
+// made when the first voice asks for it. Voices that play it (YSoundSource)
+// share the device buffer; an effect never played holds no memory for its
+// samples.
 class YSoundBuffer : public YSoundResource {
 public:
     YSoundBuffer();
     ~YSoundBuffer() override;
 
-    // Loads the file by its extension ("wav" or "ogg", any case) and, with a
-    // device present, makes the device buffer. Failures are thrown (YError).
+    // Reads the file by its extension ("wav" or "ogg", any case) for its
+    // format and size. Failures are thrown (YError).
     void open(const char* fileName);
 
+    // Makes the device buffer again for a new device when one was made for
+    // an earlier device.
     void createDeviceObjects() override;
     void releaseDeviceObjects() override;
 
-    snd::Buffer* deviceBuffer() const { return mBuffer.get(); }
+    // The device buffer, made at the first request while a device exists.
+    // Null without a device or when making it failed: the request that
+    // failed throws (YError), later ones return null until the next device.
+    snd::Buffer* deviceBuffer();
     const snd::Format& format() const { return mFormat; }
-    // Bytes of PCM the file gave (whether kept in memory or not).
+    // Bytes of PCM the file gave.
     size_t bytes() const { return mBytes; }
     const std::string& fileName() const { return mFileName; }
 
 private:
+    void makeDeviceBuffer(snd::Device& device);
+
     snd::Format mFormat;
     std::unique_ptr<snd::Buffer> mBuffer;
-    std::vector<uint8_t> mData; // until a device buffer holds it
     size_t mBytes = 0;
     std::string mFileName;
+    bool mWanted = false; // a voice asked for the device buffer
+    bool mFailed = false; // making it failed on this device
 };
 
 // Reads a PCM WAV file: "RIFF" of form "WAVE" with a "fmt " chunk (16 or 18
