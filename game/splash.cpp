@@ -2,6 +2,7 @@
 
 #include "game/screen_quad.h"
 #include "render/render.h"
+#include "render/resource.h"
 #include "render/shader.h"
 
 #include <algorithm>
@@ -12,6 +13,22 @@ namespace {
 
 // Texture coordinates run from 0.001 to 0.999.
 constexpr float SPLASH_TEXTURE_INSET = 0.001f;
+
+// The sequence is over: its pictures give their device textures back (a
+// later draw would load them again).
+void releasePictures(const std::vector<YSplashScreen>& screens)
+{
+    for (const YSplashScreen& s : screens) {
+        for (const std::string* name : {&s.shader, &s.bgShader}) {
+            YShader* shader = findShader(*name);
+            if (!shader)
+                continue;
+            for (YShaderStage* stage : shader->stages)
+                if (stage->texture)
+                    stage->texture->restore();
+        }
+    }
+}
 
 } // namespace
 
@@ -65,8 +82,10 @@ float YSplash::alpha() const
 
 bool YSplash::draw()
 {
-    if (over())
+    if (over()) {
+        releasePictures(screens);
         return false;
+    }
     if (!gRender)
         return true;
     const YSplashScreen& s = screens[current];

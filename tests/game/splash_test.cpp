@@ -4,6 +4,7 @@
 
 #include "render/recording_render.h"
 #include "render/shader.h"
+#include "tests/common/render_util.h"
 #include "tests/common/test_util.h"
 
 #include <gtest/gtest.h>
@@ -153,4 +154,26 @@ TEST(Splash, DrawsTheBackgroundAndThePictureFadedByTheirColours)
         }
     }
     clearShaders();
+}
+
+TEST(Splash, TheEndGivesThePicturesTexturesBack)
+{
+    YRecordingRender render;
+    testutil::writeText("splash.yml", "<shader name=\"bg\"><map texture=\"s\\bg.png\"/></shader>"
+                                      "<shader name=\"pic0\"><map texture=\"s\\pic.png\"/></shader>");
+    loadShaders("splash.yml");
+    YSplash s = sequence(1);
+    s.update(1.0f);
+    ASSERT_TRUE(s.draw());
+    EXPECT_EQ(2u, render.callsStartingWith("load s\\").size());
+
+    // Over: both go, and nothing is loaded again.
+    runToEnd(s);
+    render.calls.clear();
+    EXPECT_FALSE(s.draw());
+    EXPECT_EQ((std::vector<std::string>{"release s\\pic.png", "release s\\bg.png"}),
+              render.callsStartingWith("release"));
+    EXPECT_TRUE(render.callsStartingWith("load").empty());
+    clearShaders();
+    testutil::deleteRenderResources();
 }
