@@ -34,10 +34,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include <stdlib.h>
 
 namespace {
 
@@ -199,25 +202,9 @@ bool parse(int argc, char** argv, Settings& settings)
     return settings.dt > 0.0f && settings.dt <= 0.05f;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// The runs asked for, in the folder dir (the current one).
+int runAll(Settings& settings, const std::string& dir)
 {
-    Settings settings;
-    if (!parse(argc, argv, settings)) {
-        std::fprintf(stderr, "usage: %s [--frames N] [--dt SECONDS (0..0.05)] [--level NAME] [--shadows off|on|both] [--no-gl | --gl-only]\n", argv[0]);
-        return 2;
-    }
-    // Headless, silent, and in a folder of its own with a copy of the content.
-    ::setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    ::setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
-    ::setenv("ALSOFT_DRIVERS", "null", 0);
-    ::setenv("TARVELIN_NO_MESSAGEBOX", "1", 1);
-    const std::string dir = "/tmp/tarvelin_scene_bench";
-    if (!sys::makeDirectories(dir) || !sys::changeDirectory(dir)) {
-        std::fprintf(stderr, "cannot work in %s\n", dir.c_str());
-        return 1;
-    }
     YLog::setFileName((dir + "/log.txt").c_str());
     if (!testutil::copyFromGame("levels")) {
         std::fprintf(stderr, "no levels: build the game content first\n");
@@ -253,4 +240,34 @@ int main(int argc, char** argv)
     }
     wnd::shutdownVideo();
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Settings settings;
+    if (!parse(argc, argv, settings)) {
+        std::fprintf(stderr, "usage: %s [--frames N] [--dt SECONDS (0..0.05)] [--level NAME] [--shadows off|on|both] [--no-gl | --gl-only]\n", argv[0]);
+        return 2;
+    }
+    // Headless, silent, and in a folder of its own with a copy of the content.
+    // The folder is made for this run and removed after it: a mesh's cache
+    // left by an earlier build would be read instead of the mesh, and two
+    // runs at once would write each other's caches.
+    ::setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    ::setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+    ::setenv("ALSOFT_DRIVERS", "null", 0);
+    ::setenv("TARVELIN_NO_MESSAGEBOX", "1", 1);
+    const char* tmp = std::getenv("TMPDIR");
+    std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/tarvelin_scene_bench-XXXXXX";
+    if (!::mkdtemp(dir.data()) || !sys::changeDirectory(dir)) {
+        std::fprintf(stderr, "cannot work in %s\n", dir.c_str());
+        return 1;
+    }
+    const int status = runAll(settings, dir);
+    sys::changeDirectory("/");
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+    return status;
 }
