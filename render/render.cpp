@@ -3,6 +3,7 @@
 #include "render/resource.h"
 #include "render/shader.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -139,6 +140,7 @@ void YRender::resetRenderStates()
     }
     setStageCount(1);
     mShader = nullptr;
+    mShaderStages = 0;
 }
 
 void YRender::setTexture(YTexture* texture, int stage, bool withMips)
@@ -182,15 +184,16 @@ void YRender::setMaterial(const YMaterial& material, bool compare)
     applyMaterial(&mMaterial);
 }
 
-void YRender::setShader(YShader* shader, bool withMaterial)
+void YRender::setShader(YShader* shader, bool withMaterial, unsigned stageLimit)
 {
-    if (shader == mShader)
+    const unsigned stages = shader ? std::min(static_cast<unsigned>(shader->stages.size()), stageLimit) : 0;
+    if (shader == mShader && stages == mShaderStages)
         return;
     mShader = shader;
+    mShaderStages = stages;
     if (!shader)
         return;
     onShaderSet(shader);
-    unsigned stages = static_cast<unsigned>(shader->stages.size());
     if (mStageCount != stages)
         setStageCount(stages);
     applyRenderStates(shader->renderStates);

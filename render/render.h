@@ -226,7 +226,9 @@ public:
     void applyRenderStates(const YRenderStates& states);
     void applyStageStates(int stage, const uint32_t values[YSS_COUNT]);
     void setMaterial(const YMaterial& material, bool compare);
-    void setShader(YShader* shader, bool withMaterial);
+    // Makes the shader current, with at most stageLimit of its stages (the
+    // later ones off); sends nothing when it already is, with as many.
+    void setShader(YShader* shader, bool withMaterial, unsigned stageLimit = YMAX_STAGES);
     void setShaderColor(YShader* shader, const float rgba[4]);
     float drawText(const YTextFont* font, const char* text, const YVec3& origin, float size, const float rgba[4],
                    const YVec3& right, const YVec3& down);
@@ -249,6 +251,7 @@ protected:
     virtual void onTextDraw(const char* /*text*/, float /*x*/, float /*y*/, float /*size*/, const float* /*rgba*/) {}
 
     YShader* mShader = nullptr;
+    unsigned mShaderStages = 0; // of mShader, made current
     YMaterial mMaterial;
     bool mLighting = false;
     uint32_t mRenderStates[YRS_COUNT];

@@ -22,7 +22,6 @@ const YVec3 gFaceNormals[6] = {YVec3(-1, 0, 0), YVec3(1, 0, 0),  YVec3(0, -1, 0)
 
 namespace {
 
-constexpr int CRACK_TEXTURES = 10;
 YFilterTexture* gCrackTextures[CRACK_TEXTURES] = {};
 
 const float FACE_UV[4][2] = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
@@ -137,18 +136,22 @@ void YDrawBlockFace::drawRun(void* const* items, size_t count)
             continue;
         }
         YShader* shader = first->shader;
-        const bool cracked = cracks && shader->stages.size() > 1;
-        const int crack = cracked ? crackTextureIndex(first->crack) : 0;
+        const bool crackStage = cracks && shader->stages.size() > 1;
+        const int crack = crackStage ? crackTextureIndex(first->crack) : 0;
         // The stretch: the faces from here on of this shader and crack.
         mVertices.clear();
         for (; i < count; ++i) {
             auto* face = static_cast<YBlockFaceQuad*>(items[i]);
-            if (!face || face->shader != shader || (cracked && crackTextureIndex(face->crack) != crack))
+            if (!face || face->shader != shader || (crackStage && crackTextureIndex(face->crack) != crack))
                 break;
             const float* v = &face->vertices[0][0];
             mVertices.insert(mVertices.end(), v, v + 40);
         }
-        gRender->setShader(shader, true);
+        // A whole block's crack texture is black: subtracting it changes
+        // nothing, so its faces go without the crack stage and the software
+        // rasteriser reads one texture less on every pixel they cover.
+        const bool cracked = crackStage && crack != WHOLE_CRACK_TEXTURE;
+        gRender->setShader(shader, true, crackStage && !cracked ? 1u : YMAX_STAGES);
         if (cracked)
             gRender->setTexture(getCrackTexture(first->crack), 1);
         gRender->drawQuadsNormalUV2(mVertices.data(), static_cast<int>(mVertices.size() / 40));

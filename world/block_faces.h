@@ -92,6 +92,10 @@ public:
 // Which of the ten crack textures a crack level shows: the level x 10 cut
 // to an integer, kept within 0..9 (a level that is not a number shows 0).
 int crackTextureIndex(float level);
+constexpr int CRACK_TEXTURES = 10;
+// The crack texture of a whole block (levels from 0.9 up): the cracks
+// lowered by 0.9, black since the crack picture stays below that.
+constexpr int WHOLE_CRACK_TEXTURE = CRACK_TEXTURES - 1;
 // The crack texture of that level; the ten textures are made from
 // "textures\split.jpg" on the first call.
 YTexture* getCrackTexture(float level);

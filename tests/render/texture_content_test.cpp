@@ -146,6 +146,19 @@ TEST(TextureContent, BlendedPicturesCarryAlphaAndSoftOnesFadeOutAtTheBorder)
         ASSERT_EQ(255, floor.rgba[i]);
 }
 
+TEST(TextureContent, NoCrackReachesWhatAWholeBlockTakesOff)
+{
+    // A whole block's crack texture is this picture lowered by 0.9, which
+    // must leave it black: the game draws whole blocks without it.
+    img::Image cracks = load(GAME + "/textures/split.jpg");
+    ASSERT_FALSE(cracks.empty());
+    int brightest = 0;
+    for (size_t i = 0; i < cracks.rgba.size(); ++i)
+        brightest = i % 4 == 3 ? brightest : std::max(brightest, int(cracks.rgba[i]));
+    EXPECT_LT(brightest, 229);
+    EXPECT_GT(brightest, 128) << "the main cracks show on a worn block";
+}
+
 TEST(TextureContent, RepeatedSurfacesTile)
 {
     for (const std::string& name : TILING) {

@@ -105,10 +105,12 @@ void writeParticles(Output& out)
     });
 }
 
-// White cracks on black that tile: wide main cracks at full brightness,
-// branches and hairlines dimmer. The crack textures subtract what is left
-// after lowering it by the block's health, so the main cracks show first
-// and the fine ones only on a block about to break.
+// White cracks on black that tile: wide main cracks brightest, branches and
+// hairlines dimmer. The crack textures subtract what is left after lowering
+// it by the block's health, so the main cracks show first and the fine ones
+// only on a block about to break. Nothing reaches 0.9 (the JPEG's ringing
+// included): a whole block, whose texture is lowered by 0.9, shows no
+// cracks, and the game draws its faces without them.
 void writeCracks(Output& out)
 {
     out.jpeg("textures\\split.jpg", 256, 256, 92, [](const Texel& t, float rgba[4]) {
@@ -120,6 +122,7 @@ void writeCracks(Output& out)
         float fine = cellEdges(u, v, 12, 0.07f, 206) * smoothstep(0.5f, 0.6f, fbmTile(u, v, 8, 2, 207));
         float grain = fbmTile(t.u, t.v, 16, 3, 208);
         float c = std::max({main, branch * 0.7f, fine * 0.4f}) * (0.85f + 0.15f * grain);
+        c = std::min(c, 0.86f);
         set(rgba, Color(c, c, c));
     });
 }
