@@ -10,6 +10,10 @@ public:
     virtual ~YBonusBuilder() = default;
     // The holding block stands at this world transform (called every frame).
     virtual void show(const YMatrix& transform) = 0;
+    // As show, from a block whose faces hide all that lies within `hiding`
+    // of its centre (blockHiding): what lies wholly within need not be
+    // drawn. By default everything is.
+    virtual void showWithin(const YMatrix& transform, float /*hiding*/) { show(transform); }
     // The holding block was destroyed at this transform while moving at
     // this velocity: the bonus enters the world. Afterwards the builder
     // holds nothing.

@@ -83,6 +83,13 @@ void addBoxFaces(const YMatrix& world, const YVec3& centre, const YVec3& half, u
     }
 }
 
+float blockHiding(const YShader* shader, const YVec3& half)
+{
+    if (!shader || shader->isAlphaBlended())
+        return 0.0f;
+    return std::min({half.x, half.y, half.z});
+}
+
 YVec4 YColorFilterSub::filter(const YVec4& c) const
 {
     return YVec4(std::max(c.x - amount, 0.0f), std::max(c.y - amount, 0.0f),

@@ -80,6 +80,11 @@ void addBlockFace(const YVec3 corners[4], const YVec3& normal, YShader* shader, 
 void addBoxFaces(const YMatrix& world, const YVec3& centre, const YVec3& half, unsigned visible,
                  const YVec3& eye, YShader* shader, float crack, float u2, float v2);
 
+// How far from its centre a block's faces hide what lies inside it: its
+// smallest half extent when they are opaque, else 0. The software rasteriser
+// would still set up every triangle of a ball hidden there.
+float blockHiding(const YShader* shader, const YVec3& half);
+
 // Darkens a texel by an amount: (r, g, b) lowered by it (not below 0),
 // alpha 1.
 class YColorFilterSub : public YColorFilter {

@@ -38,7 +38,10 @@ void YBlockSet::emitFaces()
                     item.shape->material->shader, 1.0f, item.texOffsetU, item.texOffsetV);
         if (item.builder) {
             YMatrix at;
-            item.builder->show(mTransform * at.makeTranslation(item.position));
+            // An item's hidden faces lie against opaque neighbours, so an
+            // opaque item hides its inside as a lone block would.
+            item.builder->showWithin(mTransform * at.makeTranslation(item.position),
+                                     blockHiding(item.shape->material->shader, item.shape->halfExtents));
         }
 
         // Corners item by item, until more than half lie on one side, and

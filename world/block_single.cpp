@@ -90,7 +90,7 @@ void YBlockSingle::update(float)
     addBoxFaces(mTransform, YVec3(), half, 0x3F, eye, mShape->material->shader, crack, texOffsetU,
                 texOffsetV);
     if (mBuilder)
-        mBuilder->show(mTransform);
+        mBuilder->showWithin(mTransform, blockHiding(mShape->material->shader, half));
     if (shadowsEnabled())
         addBoxSilhouette(mTransform, half);
 

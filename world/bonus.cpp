@@ -63,7 +63,8 @@ void YBonusType::draw()
         const YVec3 at = matrix.translation();
         drawBillboard(&at.x, mRadius);
     }
-    YMeshInstanceRef::draw();
+    if (!ballHidden)
+        YMeshInstanceRef::draw();
 }
 
 // ------------------------------------------------------------ YBonus

@@ -19,6 +19,7 @@ class YBonusType : public YMeshInstanceRef {
 public:
     static constexpr float RADIUS = 0.6f; // the reach of the catch and playfield tests
     static constexpr const char* MESH = "mesh\\ball2.mes";
+    static constexpr float BALL_RADIUS = 0.5f; // of the mesh, drawn at its own size
     static constexpr const char* SHADER = "bonus";
     static constexpr const char* CATCH_SOUND = "bonus";
 
@@ -34,6 +35,10 @@ public:
     float radius() const { return mRadius; }
     YShader* iconShader() const { return mIcon; }
     YNamedSound* catchSound() const { return mCatchSound; }
+
+    // The ball lies inside an opaque block that hides it: only the icon is
+    // drawn (its corners may reach out of the ball, and of the block).
+    bool ballHidden = false;
 
 private:
     YBonusKind mKind;

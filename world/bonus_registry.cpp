@@ -62,7 +62,15 @@ void YBonusBuilderGive::show(const YMatrix& transform)
     if (!mType)
         return;
     mType->shadowMode = YSHADOW_NONE;
+    mType->ballHidden = false;
     mType->setMatrix(transform.m);
+}
+
+void YBonusBuilderGive::showWithin(const YMatrix& transform, float hiding)
+{
+    show(transform);
+    if (mType)
+        mType->ballHidden = YBonusType::BALL_RADIUS <= hiding;
 }
 
 void YBonusBuilderGive::release(const YMatrix& transform, const YVec3& velocity)
@@ -72,6 +80,7 @@ void YBonusBuilderGive::release(const YMatrix& transform, const YVec3& velocity)
     if (!mType)
         return;
     mType->shadowMode = YSHADOW_VOLUME;
+    mType->ballHidden = false;
     new YBonus(mType.release(), transform, velocity); // owned by the falling bonuses' list
 }
 

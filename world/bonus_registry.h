@@ -68,6 +68,8 @@ public:
 
     // Shows the type inside the block, casting no shadow there.
     void show(const YMatrix& transform) override;
+    // The same; the type's ball is not drawn when the block hides it.
+    void showWithin(const YMatrix& transform, float hiding) override;
     // A falling bonus at the transform with the velocity takes the type.
     void release(const YMatrix& transform, const YVec3& velocity) override;
 

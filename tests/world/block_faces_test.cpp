@@ -211,4 +211,21 @@ TEST_F(BlockFacesTest, BonusesShowInsideTheirBlocks)
     EXPECT_EQ(1u, all<YBlockSingle>().size());
     EXPECT_EQ(2, log.shows);
     EXPECT_EQ(0, log.deleted);
+
+    // Opaque blocks hide what lies within their smallest half extent.
+    const struct {
+        Cell cell;
+        float hiding;
+    } blocks[] = {{{0, 0, 0}, 0.5f}, {{0, 0, 0, 3, 2, 4}, 1.0f}, {{0, 0, 0, 2, 2, 2, "glass"}, 0.0f}};
+    for (const auto& b : blocks) {
+        auto* holder = new YBlockSet();
+        add(holder, b.cell, new RecordingBuilder(otherLog));
+        holder->buildLinks();
+        holder->setTransform(turned(0.0f, YVec3(10, 0, 3)));
+        holder->updateMass();
+        holder->splitAll(true);
+        frame();
+        EXPECT_FLOAT_EQ(b.hiding, otherLog.hiding) << b.cell.material << " " << b.cell.w;
+        delete holder;
+    }
 }

@@ -68,6 +68,7 @@ public:
 // What happened to a builder, kept beyond its life.
 struct BuilderLog {
     int shows = 0, releases = 0, deleted = 0;
+    float hiding = -1.0f; // of the last show
     YMatrix shownAt, releasedAt;
 };
 
@@ -79,6 +80,11 @@ public:
     {
         ++mLog.shows;
         mLog.shownAt = t;
+    }
+    void showWithin(const YMatrix& t, float hiding) override
+    {
+        show(t);
+        mLog.hiding = hiding;
     }
     void release(const YMatrix& t, const YVec3&) override
     {

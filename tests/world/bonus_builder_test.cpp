@@ -129,6 +129,11 @@ TEST_F(BonusBuilderTest, AShownBonusIsHandedOnWhenReleased)
     EXPECT_TRUE(inBlock == type->matrix);
     give->show(at(YVec3(0, 0, 1)));
     EXPECT_EQ(type, give->type()) << "the same type follows the block";
+    // Its ball goes undrawn only behind faces that hide all of it.
+    for (float hiding : {0.0f, 0.49f, 0.5f, 2.0f}) {
+        give->showWithin(inBlock, hiding);
+        EXPECT_EQ(hiding >= YBonusType::BALL_RADIUS, type->ballHidden) << hiding;
+    }
 
     give->release(inBlock, YVec3(0.0f, 1.0f, 2.0f));
     EXPECT_EQ(nullptr, give->type());
@@ -137,6 +142,7 @@ TEST_F(BonusBuilderTest, AShownBonusIsHandedOnWhenReleased)
     ASSERT_NE(nullptr, bonus);
     EXPECT_EQ(type, bonus->type());
     EXPECT_EQ(YSHADOW_VOLUME, type->shadowMode);
+    EXPECT_FALSE(type->ballHidden) << "a falling bonus shows its ball";
     EXPECT_NEAR(1.5f, bonus->body().getPosition().z, 1e-5f);
     EXPECT_NEAR(2.0f, bonus->body().getLinearVelocity().z, 1e-5f);
 }
