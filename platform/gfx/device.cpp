@@ -144,6 +144,9 @@ std::unique_ptr<Device> Device::create(wnd::Window& window, int backWidth, int b
     auto atLeast = [major, minor](int a, int b) { return major > a || (major == a && minor >= b); };
     d.hasModulateAdd = extensions.count("GL_ATI_texture_env_combine3") != 0;
     d.hasTextureStorage = gl.TexStorage2D && (atLeast(4, 2) || extensions.count("GL_ARB_texture_storage"));
+    d.hasTexelSwizzle = (atLeast(3, 3) || extensions.count("GL_ARB_texture_swizzle") ||
+                         extensions.count("GL_EXT_texture_swizzle")) &&
+                        (atLeast(3, 0) || extensions.count("GL_ARB_texture_rg"));
     d.hasMirrorOnce = atLeast(4, 4) || extensions.count("GL_ARB_texture_mirror_clamp_to_edge") ||
                       extensions.count("GL_ATI_texture_mirror_once") || extensions.count("GL_EXT_texture_mirror_clamp");
 
@@ -290,6 +293,31 @@ void Device::endScene()
 // ---------------------------------------------------------------------------
 // Textures
 
+namespace {
+
+struct GlTexelFormat {
+    GLenum internal;
+    GLenum format;
+    GLint swizzle[4];
+};
+
+GlTexelFormat glTexelFormat(TexelLayout layout)
+{
+    switch (layout) {
+    case TexelLayout::WhiteAlpha:
+        return {GL_R8, GL_RED, {GL_ONE, GL_ONE, GL_ONE, GL_RED}};
+    case TexelLayout::Grey:
+        return {GL_R8, GL_RED, {GL_RED, GL_RED, GL_RED, GL_ONE}};
+    case TexelLayout::GreyAlpha:
+        return {GL_RG8, GL_RG, {GL_RED, GL_RED, GL_RED, GL_GREEN}};
+    case TexelLayout::Rgba:
+        break;
+    }
+    return {GL_RGBA8, GL_RGBA, {GL_RED, GL_GREEN, GL_BLUE, GL_ALPHA}};
+}
+
+} // namespace
+
 Texture* Device::createTexture(const img::Image& image, bool withMips)
 {
     Impl& d = *mImpl;
@@ -313,17 +341,30 @@ Texture* Device::createTexture(const img::Image& image, bool withMips)
     const std::vector<img::Image> mips = withMips ? img::mipChain(image) : std::vector<img::Image>();
     const int levels = 1 + static_cast<int>(mips.size());
     auto level = [&](int i) -> const img::Image& { return i == 0 ? image : mips[static_cast<size_t>(i - 1)]; };
+    // Pictures that leave channels constant (white or grey ones) keep only
+    // the channels that vary; the swizzle gives the sampler the same RGBA.
+    texture->layout = d.hasTexelSwizzle ? chooseTexelLayout(image) : TexelLayout::Rgba;
+    const GlTexelFormat format = glTexelFormat(texture->layout);
+    auto upload = [&](int i, const img::Image& src) {
+        std::vector<uint8_t> packed;
+        const uint8_t* texels = src.rgba.data();
+        if (texture->layout != TexelLayout::Rgba) {
+            packed = packTexels(src, texture->layout);
+            texels = packed.data();
+        }
+        if (d.hasTextureStorage)
+            glTexSubImage2D(GL_TEXTURE_2D, i, 0, 0, src.width, src.height, format.format, GL_UNSIGNED_BYTE, texels);
+        else
+            glTexImage2D(GL_TEXTURE_2D, i, format.internal, src.width, src.height, 0, format.format, GL_UNSIGNED_BYTE,
+                         texels);
+    };
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    if (d.hasTextureStorage) {
-        gl.TexStorage2D(GL_TEXTURE_2D, levels, GL_RGBA8, image.width, image.height);
-        for (int i = 0; i < levels; ++i)
-            glTexSubImage2D(GL_TEXTURE_2D, i, 0, 0, level(i).width, level(i).height, GL_RGBA, GL_UNSIGNED_BYTE,
-                            level(i).rgba.data());
-    } else {
-        for (int i = 0; i < levels; ++i)
-            glTexImage2D(GL_TEXTURE_2D, i, GL_RGBA8, level(i).width, level(i).height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                         level(i).rgba.data());
-    }
+    if (d.hasTextureStorage)
+        gl.TexStorage2D(GL_TEXTURE_2D, levels, format.internal, image.width, image.height);
+    for (int i = 0; i < levels; ++i)
+        upload(i, level(i));
+    if (texture->layout != TexelLayout::Rgba)
+        glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, format.swizzle);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, levels - 1);
     if (glGetError() != GL_NO_ERROR) {
         glDeleteTextures(1, &texture->id);
@@ -378,7 +419,15 @@ bool Device::readTexture(Texture* texture, img::Image& out)
     out = img::Image(texture->width, texture->height);
     d.bindForTransfer(texture->id);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, out.rgba.data());
+    if (texture->layout == TexelLayout::Rgba) {
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, out.rgba.data());
+        return glGetError() == GL_NO_ERROR;
+    }
+    // Read back what is stored; the swizzle applies to sampling only.
+    std::vector<uint8_t> packed(static_cast<size_t>(texture->width) * texture->height *
+                                static_cast<size_t>(bytesPerTexel(texture->layout)));
+    glGetTexImage(GL_TEXTURE_2D, 0, glTexelFormat(texture->layout).format, GL_UNSIGNED_BYTE, packed.data());
+    unpackTexels(texture->layout, packed.data(), out);
     return glGetError() == GL_NO_ERROR;
 }
 

@@ -6,6 +6,7 @@
 // and draws.cpp (vertex formats and draws).
 #include "platform/gfx/device.h"
 #include "platform/gfx/gl_api.h"
+#include "platform/gfx/texel_layout.h"
 
 #include <cstdint>
 #include <functional>
@@ -21,6 +22,7 @@ public:
     GLuint id = 0;
     int width = 0;
     int height = 0;
+    TexelLayout layout = TexelLayout::Rgba;
 };
 
 class VertexBuffer {
@@ -96,6 +98,7 @@ struct Device::Impl {
     bool hasModulateAdd = false; // ATI_texture_env_combine3
     bool hasMirrorOnce = false;  // MIRROR_CLAMP_TO_EDGE
     bool hasTextureStorage = false; // ARB_texture_storage: all mip levels made at once
+    bool hasTexelSwizzle = false;   // one- and two-channel textures (GL 3.0) read as RGBA (GL 3.3)
 
     // The back buffer: the virtual one (a framebuffer object blitted to the
     // window at present) or, when drawing to the window is allowed and its

@@ -160,6 +160,24 @@ TEST_F(GfxDevice, TexturesRefuseBadImagesAndReadBackExactly)
     EXPECT_EQ(2, back.height);
     EXPECT_EQ(source.rgba, back.rgba);
     EXPECT_FALSE(device->readTexture(nullptr, back));
+
+    // White and grey pictures are kept in fewer channels; they read back
+    // as the same RGBA texels, with and without mip levels.
+    const std::vector<uint8_t> pictures[] = {
+        {255, 255, 255, 0, 255, 255, 255, 128, 255, 255, 255, 255, 255, 255, 255, 3}, // white, alpha varies
+        {7, 7, 7, 255, 200, 200, 200, 255, 0, 0, 0, 255, 255, 255, 255, 255},         // grey, opaque
+        {9, 9, 9, 1, 90, 90, 90, 33, 255, 255, 255, 0, 0, 0, 0, 255},                 // grey, alpha varies
+    };
+    for (const std::vector<uint8_t>& texels : pictures)
+        for (bool mips : {false, true}) {
+            img::Image picture(2, 2);
+            picture.rgba = texels;
+            Texture* t = device->createTexture(picture, mips);
+            ASSERT_TRUE(t);
+            ASSERT_TRUE(device->readTexture(t, back));
+            EXPECT_EQ(picture.rgba, back.rgba) << "texel 1 alpha " << int(texels[7]) << (mips ? ", mips" : "");
+            device->releaseTexture(t);
+        }
 }
 
 TEST_F(GfxDevice, ReleasedObjectsAreForgottenAndDoubleReleasesRefused)
