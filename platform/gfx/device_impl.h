@@ -121,6 +121,7 @@ struct Device::Impl {
     std::unordered_set<RenderTarget*> targets;
 
     uint32_t renderStates[RS_COUNT] = {};
+    bool colorWrites = true; // the GL colour mask: closed for (ZERO, ONE) blending
     Stage stages[MAX_STAGES];
     GlUnit units[MAX_STAGES];
     int activeUnit = -1; // the GL active texture unit, -1: unknown
@@ -184,6 +185,9 @@ struct Device::Impl {
     // gl_states.cpp
     void resetStates();
     void setRenderState(int state, uint32_t value);
+    void applyBlendEnable();
+    void setColorMask(bool open);
+    void blitColor(int sourceWidth, int sourceHeight, int destWidth, int destHeight);
     void setViewport(int x, int y, int width, int height, float minZ, float maxZ);
     void fullViewport();
     void clear(bool color, bool depth, bool stencil, uint32_t argb, float z, uint32_t stencilValue);

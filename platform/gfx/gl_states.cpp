@@ -59,7 +59,8 @@ void Device::Impl::resetStates()
 {
     bindTarget();
     glDisable(GL_SCISSOR_TEST);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    colorWrites = true;
+    setColorMask(true);
     glDisable(GL_ALPHA_TEST);
     glDisable(GL_FOG);
     glDisable(GL_DITHER);
@@ -165,11 +166,12 @@ void Device::Impl::setRenderState(int state, uint32_t value)
     renderStates[state] = value;
     const uint32_t* rs = renderStates;
     switch (state) {
-    case RS_ALPHABLENDENABLE: enable(GL_BLEND, value != 0); break;
+    case RS_ALPHABLENDENABLE: applyBlendEnable(); break;
     case RS_SRCBLEND:
     case RS_DESTBLEND:
         if (inRange(rs[RS_SRCBLEND], 1, 11) && inRange(rs[RS_DESTBLEND], 1, 10))
             glBlendFunc(kBlendFactors[rs[RS_SRCBLEND] - 1], kBlendFactors[rs[RS_DESTBLEND] - 1]);
+        applyBlendEnable();
         break;
     case RS_TEXTUREFACTOR:
         for (Stage& s : stages)
@@ -212,6 +214,27 @@ void Device::Impl::setRenderState(int state, uint32_t value)
         break;
     default: break;
     }
+}
+
+// Blending that keeps the destination as it is (ZERO, ONE) draws for the
+// depth and stencil buffers only: it is sent as a closed colour mask, so the
+// software rasteriser neither reads nor writes the colour buffer for it.
+void Device::Impl::applyBlendEnable()
+{
+    const uint32_t* rs = renderStates;
+    const bool blend = rs[RS_ALPHABLENDENABLE] != 0;
+    const bool keepsColor = blend && rs[RS_SRCBLEND] == val::BLEND_ZERO && rs[RS_DESTBLEND] == val::BLEND_ONE;
+    enable(GL_BLEND, blend && !keepsColor);
+    if (colorWrites == !keepsColor)
+        return;
+    colorWrites = !keepsColor;
+    setColorMask(colorWrites);
+}
+
+void Device::Impl::setColorMask(bool open)
+{
+    const GLboolean on = open ? GL_TRUE : GL_FALSE;
+    glColorMask(on, on, on, on);
 }
 
 // ---------------------------------------------------------------------------
@@ -262,10 +285,11 @@ void Device::Impl::clear(bool color, bool depth, bool stencil, uint32_t argb, fl
     // Only the viewport is cleared, whatever the write masks say.
     glEnable(GL_SCISSOR_TEST);
     glScissor(viewport.x, viewport.y, viewport.width, viewport.height);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    setColorMask(true);
     glDepthMask(GL_TRUE);
     glStencilMask(0xFFFFFFFFu);
     glClear(bits);
+    setColorMask(colorWrites);
     glDepthMask(renderStates[RS_ZWRITEENABLE] != 0 ? GL_TRUE : GL_FALSE);
     glStencilMask(renderStates[RS_STENCILWRITEMASK]);
     glDisable(GL_SCISSOR_TEST);

@@ -160,6 +160,19 @@ void Device::Impl::setRenderTarget(RenderTarget* t)
     fullViewport();
 }
 
+// The colour of the bound read framebuffer into the bound draw framebuffer,
+// scaled smoothly when the sizes differ. A draw that kept the colour (the
+// stencil passes) leaves the colour mask closed; the blit opens it.
+void Device::Impl::blitColor(int sw, int sh, int dw, int dh)
+{
+    if (!colorWrites)
+        setColorMask(true);
+    gl.BlitFramebuffer(0, 0, sw, sh, 0, 0, dw, dh, GL_COLOR_BUFFER_BIT,
+                       (sw == dw && sh == dh) ? GL_NEAREST : GL_LINEAR);
+    if (!colorWrites)
+        setColorMask(false);
+}
+
 void Device::Impl::copyTarget(RenderTarget* source, RenderTarget* destination)
 {
     if ((source && !targets.count(source)) || (destination && !targets.count(destination))) {
@@ -171,11 +184,10 @@ void Device::Impl::copyTarget(RenderTarget* source, RenderTarget* destination)
     int sw = source ? source->width : backWidth, sh = source ? source->height : backHeight;
     int dw = destination ? destination->width : backWidth, dh = destination ? destination->height : backHeight;
     // Blits ignore the viewport but not the scissor, which is only ever on
-    // during a clear; colour writes are always on.
+    // during a clear; the colour mask is opened for them.
     gl.BindFramebuffer(GL_READ_FRAMEBUFFER, fboOf(source));
     gl.BindFramebuffer(GL_DRAW_FRAMEBUFFER, fboOf(destination));
-    gl.BlitFramebuffer(0, 0, sw, sh, 0, 0, dw, dh, GL_COLOR_BUFFER_BIT,
-                       (sw == dw && sh == dh) ? GL_NEAREST : GL_LINEAR);
+    blitColor(sw, sh, dw, dh);
     bindTarget();
 }
 
@@ -191,8 +203,7 @@ void Device::Impl::present()
         if (dw > 0 && dh > 0) {
             gl.BindFramebuffer(GL_READ_FRAMEBUFFER, backFbo);
             gl.BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-            gl.BlitFramebuffer(0, 0, backWidth, backHeight, 0, 0, dw, dh, GL_COLOR_BUFFER_BIT,
-                               (dw == backWidth && dh == backHeight) ? GL_NEAREST : GL_LINEAR);
+            blitColor(backWidth, backHeight, dw, dh);
             window->swapBuffers();
         }
     }

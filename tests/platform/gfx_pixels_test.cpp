@@ -131,6 +131,53 @@ TEST_F(GfxPixels, BlendSourceAlphaOverDestination)
     EXPECT_TRUE(colorIs(p, 100, 10, 0, 0, 255, 0));
 }
 
+// Blending that keeps the destination writes depth and stencil only; a
+// copy and a clear made meanwhile still write colour, and other blending,
+// or none with the same factors, writes colour again.
+TEST_F(GfxPixels, BlendKeepingTheDestinationWritesOnlyDepthAndStencil)
+{
+    RenderTarget* target = device->createRenderTarget(128, 128);
+    ASSERT_TRUE(target);
+    device->setRenderTarget(target);
+    device->clear(true, false, false, 0xFFFF0000u, 1.0f, 0);
+    device->setRenderTarget(nullptr);
+    device->setRenderState(RS_ALPHABLENDENABLE, 1);
+    device->setRenderState(RS_SRCBLEND, 1);  // ZERO
+    device->setRenderState(RS_DESTBLEND, 2); // ONE
+    device->setRenderState(RS_STENCILENABLE, 1);
+    device->setRenderState(RS_STENCILFUNC, CMP_ALWAYS);
+    device->setRenderState(RS_STENCILPASS, ST_INCR);
+    device->copyTarget(target, nullptr); // red everywhere
+    flat(0xFFFFFFFFu);
+    quad(*device, 0, 0, 64, 128); // left: stencil 1, still red
+    device->setViewport(0, 0, 128, 64, 0, 1);
+    device->clear(true, false, false, 0xFF00FF00u, 1.0f, 0); // top green
+    device->setViewport(0, 0, 128, 128, 0, 1);
+    device->setRenderState(RS_STENCILPASS, ST_KEEP);
+    device->setRenderState(RS_STENCILREF, 1);
+
+    const struct {
+        uint32_t blend, src, dest, func, color;
+        uint8_t left[3], right[3]; // bottom row
+    } passes[] = {{1, 5, 6, CMP_EQUAL, 0xFF0000FFu, {0, 0, 255}, {255, 0, 0}},       // source alpha over
+                  {0, 1, 2, CMP_NOTEQUAL, 0xFFFFFF00u, {0, 0, 255}, {255, 255, 0}}}; // no blending
+    for (const auto& pass : passes) {
+        device->setRenderState(RS_ALPHABLENDENABLE, pass.blend);
+        device->setRenderState(RS_SRCBLEND, pass.src);
+        device->setRenderState(RS_DESTBLEND, pass.dest);
+        device->setRenderState(RS_STENCILFUNC, pass.func);
+        flat(pass.color);
+        quad(*device, 0, 0, 128, 128);
+        Pixels p = read();
+        EXPECT_TRUE(colorIs(p, 10, 100, pass.left[0], pass.left[1], pass.left[2]));
+        EXPECT_TRUE(colorIs(p, 100, 100, pass.right[0], pass.right[1], pass.right[2]));
+        if (pass.blend) {
+            EXPECT_TRUE(colorIs(p, 100, 10, 0, 255, 0)); // the clear's green
+        }
+    }
+    device->releaseRenderTarget(target);
+}
+
 // Every op with an exact combiner, colour and alpha, arg1 TEXTURE and arg2
 // TFACTOR, against the op's definition.
 class GfxCombinerOps : public GfxPixels, public ::testing::WithParamInterface<uint32_t> {};

@@ -24,6 +24,7 @@ constexpr int kSize = 128;
 enum : uint32_t {
     CMP_EQUAL = 3,
     CMP_LESSEQUAL = 4,
+    CMP_NOTEQUAL = 6,
     CMP_ALWAYS = 8,
     CULL_NONE = 1,
     CULL_CW = 2,
