@@ -2,6 +2,7 @@
 
 #include "platform/wnd/events.h"
 #include "platform/wnd/latin1.h"
+#include "platform/wnd/session_bus.h"
 
 #include <SDL.h>
 #include <SDL_opengl.h>
@@ -18,6 +19,7 @@ bool initVideo(std::string* error)
 {
     if (gVideoStarted)
         return true;
+    skipUnreachableSessionBus();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         if (error)
             *error = SDL_GetError();
