@@ -46,7 +46,7 @@ void skipUnreachableSessionBus()
         return;
     // An address of no transport libdbus knows: its look-up fails at once,
     // as the failed start of a bus would have, without a new process.
-    ::setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
 }
 
 } // namespace wnd
