@@ -349,6 +349,10 @@ TEST(LevelSound, TheWaveFileHoldsTheKicksAndTheBlocksWhereTheLogPutsThem)
         const bool kick = isKick(s.name), block = isBlockSound(s.name);
         if (!(kick || block) || (s.volume >= 0.0f && s.volume < 0.5f))
             continue;
+        // The mixer writes in periods: a sound started in the last tenth of
+        // a second may not reach the file before the device closes.
+        if (s.latest > end - 0.1)
+            continue;
         kicks += kick ? 1 : 0;
         blocks += block ? 1 : 0;
         const double after = envelope.peak(s.earliest - 0.02, s.latest + opening + 0.1);
