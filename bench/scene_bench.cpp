@@ -34,13 +34,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-#include <stdlib.h>
 
 namespace {
 
@@ -255,19 +252,13 @@ int main(int argc, char** argv)
     // The folder is made for this run and removed after it: a mesh's cache
     // left by an earlier build would be read instead of the mesh, and two
     // runs at once would write each other's caches.
-    ::setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    ::setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
-    ::setenv("ALSOFT_DRIVERS", "null", 0);
-    ::setenv("TARVELIN_NO_MESSAGEBOX", "1", 1);
-    const char* tmp = std::getenv("TMPDIR");
-    std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/tarvelin_scene_bench-XXXXXX";
-    if (!::mkdtemp(dir.data()) || !sys::changeDirectory(dir)) {
-        std::fprintf(stderr, "cannot work in %s\n", dir.c_str());
+    const std::string dir = testutil::makeHeadlessRunFolder("tarvelin_scene_bench");
+    if (dir.empty() || !sys::changeDirectory(dir)) {
+        std::fprintf(stderr, "cannot work in a folder of its own under TMPDIR or /tmp\n");
         return 1;
     }
     const int status = runAll(settings, dir);
     sys::changeDirectory("/");
-    std::error_code ignored;
-    std::filesystem::remove_all(dir, ignored);
+    testutil::removeRunFolder(dir);
     return status;
 }

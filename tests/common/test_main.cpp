@@ -5,12 +5,12 @@
 #include "core/log.h"
 #include "platform/sys/instance_lock.h"
 #include "platform/sys/paths.h"
+#include "tests/common/test_util.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <ftw.h>
 #include <string>
 #include <unistd.h>
 
@@ -19,11 +19,6 @@ std::string& workDirStorage();
 }
 
 namespace {
-
-int removeEntry(const char* path, const struct stat*, int, struct FTW*)
-{
-    return std::remove(path);
-}
 
 // Gives each test a fresh working folder.
 class FolderPerTest : public ::testing::EmptyTestEventListener {
@@ -51,10 +46,9 @@ int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
 
-    const char* tmp = std::getenv("TMPDIR");
-    std::string base = (tmp && *tmp) ? tmp : "/tmp";
-    std::string templ = base + "/tarvelin-test-XXXXXX";
-    if (!::mkdtemp(templ.data())) {
+    // No display, no sound card, no message box, whoever runs the tests.
+    const std::string templ = testutil::makeHeadlessRunFolder("tarvelin-test");
+    if (templ.empty()) {
         std::perror("mkdtemp");
         return 2;
     }
@@ -63,18 +57,13 @@ int main(int argc, char** argv)
         std::perror("chdir");
         return 2;
     }
-    // No display, no sound card, no message box, whoever runs the tests.
-    ::setenv("TARVELIN_NO_MESSAGEBOX", "1", 1);
-    ::setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    ::setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
-    ::setenv("ALSOFT_DRIVERS", "null", 0);
     YLog::setFileName((templ + "/log.txt").c_str());
     ::testing::UnitTest::GetInstance()->listeners().Append(new FolderPerTest(templ));
     sys::InstanceLock::setDirectory(templ);
 
     int result = RUN_ALL_TESTS();
 
-    sys::changeDirectory(base);
-    ::nftw(templ.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+    sys::changeDirectory("/");
+    testutil::removeRunFolder(templ);
     return result;
 }

@@ -4,6 +4,7 @@
 #include "platform/sys/paths.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <locale>
 #include <sstream>
 #include <stdexcept>
@@ -111,6 +112,25 @@ size_t logCount(const std::string& text, size_t from)
     for (size_t at = log.find(text, from); at != std::string::npos; at = log.find(text, at + 1))
         ++n;
     return n;
+}
+
+std::string makeHeadlessRunFolder(const std::string& prefix)
+{
+    const char* tmp = std::getenv("TMPDIR");
+    std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/" + prefix + "-XXXXXX";
+    if (!::mkdtemp(folder.data()))
+        return std::string();
+    ::setenv("TARVELIN_NO_MESSAGEBOX", "1", 1);
+    ::setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    ::setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+    ::setenv("ALSOFT_DRIVERS", "null", 0);
+    return folder;
+}
+
+void removeRunFolder(const std::string& folder)
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
 }
 
 } // namespace testutil

@@ -35,6 +35,14 @@ std::vector<float> numbers(const std::string& line);
 // was not built.
 bool makeGameFolder(int windowWidth, int windowHeight, std::string* missing);
 
+// Makes a new folder of its own for a headless run, "<prefix>-XXXXXX" under
+// $TMPDIR (else /tmp), and sets the environment so the run has no display,
+// no sound card and no message box unless the caller chose a video or sound
+// driver. Empty when the folder cannot be made.
+std::string makeHeadlessRunFolder(const std::string& prefix);
+// Removes such a folder and all it holds.
+void removeRunFolder(const std::string& folder);
+
 // Copies a picture a test made into $TARVELIN_SHOTS_DIR, when that is set,
 // so a developer can look at it.
 void keepShot(const std::string& path);
