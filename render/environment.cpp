@@ -85,6 +85,7 @@ void YEnvironment::buildQuads()
             vertex[2] = p.z;
             vertex[3] = vertex[5] = u;
             vertex[4] = vertex[6] = v;
+            mCorners[f][k] = p;
         }
     }
     mQuadsBuilt = true;
@@ -99,6 +100,8 @@ void YEnvironment::draw()
     YMatrix world = gCamera().view().rotationPart();
     gRender->setWorldMatrix(world.m);
     for (int f = 0; f < YEF_COUNT; ++f) {
+        if (gRender->outsideView(mCorners[f], 4))
+            continue;
         gRender->setShader(mFaces[f], true);
         gRender->drawQuadUV2(mQuads[f]);
     }

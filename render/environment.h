@@ -90,7 +90,8 @@ public:
     // first call makes the six face shaders.
     void load(const std::string& name);
     // Draws the cube with the camera's rotation only, so it stays centred
-    // on the eye. Nothing before the first load.
+    // on the eye. Nothing before the first load. A face outside the view is
+    // skipped, and its picture is not loaded until a view shows it.
     void draw();
 
     const std::string& name() const { return mName; }
@@ -105,6 +106,7 @@ private:
     std::vector<std::string> mKnown;
     std::string mName;
     float mQuads[YEF_COUNT][4 * 7];
+    YVec3 mCorners[YEF_COUNT][4]; // the quads' positions, for the view test
     bool mQuadsBuilt = false;
 };
 

@@ -90,6 +90,8 @@ uint32_t YRender::packColor(const float rgba[4])
 
 void YRender::drawFullScreenQuadOver(std::initializer_list<const std::vector<YVec3>*>) { drawFullScreenQuad(); }
 
+bool YRender::outsideView(const YVec3*, int) const { return false; }
+
 void YRender::setTextureFactor(const float rgba[4])
 {
     uint32_t packed = packColor(rgba);

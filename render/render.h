@@ -200,6 +200,10 @@ public:
     // they cover no pixel. A renderer that keeps no transforms draws the
     // whole quad.
     virtual void drawFullScreenQuadOver(std::initializer_list<const std::vector<YVec3>*> pointLists);
+    // Whether the points lie wholly outside the view under the current
+    // world and projection, so that what they enclose covers no pixel. A
+    // renderer that keeps no transforms says false.
+    virtual bool outsideView(const YVec3* points, int count) const;
     virtual void drawLineStrip(const float* positions, int segmentCount) = 0;
     virtual void enumerateModes(std::vector<YDisplayMode>& modes) = 0;
     virtual bool createDevice(wnd::Window& window, bool fullscreen, int modeIndex) = 0;

@@ -357,6 +357,11 @@ void Render_D3D::drawFullScreenQuadOver(std::initializer_list<const std::vector<
         drawScreenQuad(rect);
 }
 
+bool Render_D3D::outsideView(const YVec3* points, int count) const
+{
+    return outsideViewVolume(points, count, mWorld, mProjection);
+}
+
 void Render_D3D::drawScreenQuad(const YScreenRect& rect)
 {
     if (!mDevice)

@@ -44,6 +44,7 @@ public:
     void drawQuadNormalUV2(const float* vertices) override;
     void drawQuadsNormalUV2(const float* vertices, int quadCount) override;
     void drawFullScreenQuad() override;
+    bool outsideView(const YVec3* points, int count) const override;
     void drawFullScreenQuadOver(std::initializer_list<const std::vector<YVec3>*> pointLists) override;
     void drawLineStrip(const float* positions, int segmentCount) override;
     void enumerateModes(std::vector<YDisplayMode>& modes) override;

@@ -8,6 +8,18 @@ namespace {
 // Points this close to the eye plane or behind it project without bound.
 constexpr float MIN_W = 1e-4f;
 
+// The point under the combined matrix (row vectors): clip coordinates.
+YVec4 toClip(const float m[16], const YVec3& p)
+{
+    return YVec4(p.x * m[0] + p.y * m[4] + p.z * m[8] + m[12], p.x * m[1] + p.y * m[5] + p.z * m[9] + m[13],
+                 p.x * m[2] + p.y * m[6] + p.z * m[10] + m[14], p.x * m[3] + p.y * m[7] + p.z * m[11] + m[15]);
+}
+
+bool finite(const YVec4& c)
+{
+    return std::isfinite(c.x) && std::isfinite(c.y) && std::isfinite(c.z) && std::isfinite(c.w);
+}
+
 } // namespace
 
 YScreenRect screenRectOf(std::initializer_list<const std::vector<YVec3>*> lists, const float world[16],
@@ -21,12 +33,10 @@ YScreenRect screenRectOf(std::initializer_list<const std::vector<YVec3>*> lists,
     bool any = false;
     for (const std::vector<YVec3>* list : lists) {
         for (const YVec3& p : *list) {
-            const float x = p.x * m[0] + p.y * m[4] + p.z * m[8] + m[12];
-            const float y = p.x * m[1] + p.y * m[5] + p.z * m[9] + m[13];
-            const float w = p.x * m[3] + p.y * m[7] + p.z * m[11] + m[15];
-            if (!(w > MIN_W) || !std::isfinite(x) || !std::isfinite(y) || !std::isfinite(w))
+            const YVec4 c = toClip(m, p);
+            if (!(c.w > MIN_W) || !finite(c))
                 return YScreenRect();
-            const float sx = x / w, sy = y / w;
+            const float sx = c.x / c.w, sy = c.y / c.w;
             if (!any) {
                 rect.x0 = rect.x1 = sx;
                 rect.y0 = rect.y1 = sy;
@@ -45,6 +55,24 @@ YScreenRect screenRectOf(std::initializer_list<const std::vector<YVec3>*> lists,
     rect.x1 = std::min(1.0f, rect.x1 + margin);
     rect.y1 = std::min(1.0f, rect.y1 + margin);
     return rect;
+}
+
+bool outsideViewVolume(const YVec3* points, int count, const float world[16], const float projection[16])
+{
+    const YMatrix all = YMatrix(projection) * YMatrix(world);
+    const float* m = all.m;
+    // One bit per plane a point lies outside of; a plane every point is
+    // outside of hides them all.
+    unsigned common = 0x3f;
+    for (int i = 0; i < count && common; ++i) {
+        const YVec4 c = toClip(m, points[i]);
+        if (!finite(c))
+            return false;
+        const unsigned outside = (c.x < -c.w ? 1u : 0u) | (c.x > c.w ? 2u : 0u) | (c.y < -c.w ? 4u : 0u) |
+                                 (c.y > c.w ? 8u : 0u) | (c.z < 0 ? 16u : 0u) | (c.z > c.w ? 32u : 0u);
+        common &= outside;
+    }
+    return count > 0 && common != 0;
 }
 
 void screenRectCorners(const YScreenRect& r, float c[12])

@@ -25,3 +25,8 @@ YScreenRect screenRectOf(std::initializer_list<const std::vector<YVec3>*> lists,
 // The four corners of the rectangle at the far depth, in the order of a
 // triangle strip: 12 floats.
 void screenRectCorners(const YScreenRect& rect, float corners[12]);
+
+// Whether the points lie wholly outside one plane of the view volume under
+// world, then projection (depth 0..w): then nothing they enclose can cover
+// a pixel. False when any point is not finite.
+bool outsideViewVolume(const YVec3* points, int count, const float world[16], const float projection[16]);

@@ -144,3 +144,15 @@ TEST_F(EnvironmentPixels, TwelveEdgesOfBothEnvironmentsShowNoSeam)
         }
     }
 }
+
+// Looking straight at the front face, the back face lies behind the eye: it
+// is not drawn, so its picture is not even loaded.
+TEST_F(EnvironmentPixels, AFaceOutsideTheViewIsNeitherDrawnNorLoaded)
+{
+    environment->load("dusk");
+    img::Image shot = look(YVec3(0, 1, 0), YVec3(0, 0, 1), "front_only.bmp");
+    ASSERT_EQ(SIZE, shot.width);
+    auto loaded = [&](int face) { return environment->faceShader(face)->stages[0]->texture->deviceTexture != nullptr; };
+    EXPECT_TRUE(loaded(YEF_FRONT));
+    EXPECT_FALSE(loaded(YEF_BACK));
+}

@@ -291,3 +291,36 @@ TEST(ScreenRect, BoundsThePointsOrFallsBackToTheWholeViewport)
         EXPECT_NEAR(c.y1, r.y1, 1e-4f);
     }
 }
+
+// Whether points lie wholly outside the view: only when one plane of the
+// view volume has them all outside, with the world matrix applied first.
+TEST(ScreenRect, PointsAreOutsideTheViewOnlyWhenOnePlaneHasThemAll)
+{
+    float projection[16];
+    img::perspectiveFovRH(1.5707964f, 1.0f, 1.0f, 100.0f, projection);
+    YMatrix shifted;
+    shifted.setTranslation(YVec3(40, 0, 0));
+    const float nan = std::nanf("");
+    struct Case {
+        const char* what;
+        std::vector<YVec3> points;
+        bool shift;
+        bool outside;
+    } cases[] = {
+        {"no points", {}, false, false},
+        {"left of the view", {{-30, 0, -10}, {-20, 5, -10}}, false, true},
+        {"across the left edge", {{-30, 0, -10}, {0, 0, -10}}, false, false},
+        {"one left, one right", {{-30, 0, -10}, {30, 0, -10}}, false, false},
+        {"behind the eye", {{0, 0, 5}, {1, 1, 3}}, false, true},
+        {"before the near plane", {{0, 0, -0.5f}}, false, true},
+        {"beyond the far plane", {{0, 0, -200}, {5, 5, -150}}, false, true},
+        {"in front and behind", {{0, 0, -10}, {0, 0, 5}}, false, false},
+        {"moved out by the world", {{0, 0, -10}, {5, 0, -10}}, true, true},
+        {"one not finite", {{-30, 0, -10}, {nan, 0, -10}}, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const float* world = c.shift ? shifted.m : YMatrix::identity().m;
+        EXPECT_EQ(c.outside, outsideViewVolume(c.points.data(), static_cast<int>(c.points.size()), world, projection));
+    }
+}
