@@ -85,7 +85,6 @@ void YEnvironment::buildQuads()
             vertex[2] = p.z;
             vertex[3] = vertex[5] = u;
             vertex[4] = vertex[6] = v;
-            mCorners[f][k] = p;
         }
     }
     mQuadsBuilt = true;
@@ -100,7 +99,10 @@ void YEnvironment::draw()
     YMatrix world = gCamera().view().rotationPart();
     gRender->setWorldMatrix(world.m);
     for (int f = 0; f < YEF_COUNT; ++f) {
-        if (gRender->outsideView(mCorners[f], 4))
+        YVec3 corners[4];
+        for (int k = 0; k < 4; ++k)
+            corners[k] = YVec3(mQuads[f][k * 7], mQuads[f][k * 7 + 1], mQuads[f][k * 7 + 2]);
+        if (gRender->outsideView(corners, 4))
             continue;
         gRender->setShader(mFaces[f], true);
         gRender->drawQuadUV2(mQuads[f]);

@@ -106,7 +106,6 @@ private:
     std::vector<std::string> mKnown;
     std::string mName;
     float mQuads[YEF_COUNT][4 * 7];
-    YVec3 mCorners[YEF_COUNT][4]; // the quads' positions, for the view test
     bool mQuadsBuilt = false;
 };
 
