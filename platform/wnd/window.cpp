@@ -7,6 +7,8 @@
 #include <SDL.h>
 #include <SDL_opengl.h>
 
+#include <cstring>
+
 namespace wnd {
 
 namespace {
@@ -23,6 +25,17 @@ bool initVideo(std::string* error)
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         if (error)
             *error = SDL_GetError();
+        return false;
+    }
+    // With no display server SDL falls back to its offscreen driver, and the
+    // game would run in a window nobody can see until it is killed. That
+    // driver is for headless runs, which ask for it by name.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (driver && std::strcmp(driver, "offscreen") == 0 && !(asked && std::strstr(asked, "offscreen"))) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+        if (error)
+            *error = "no display to show a window on: no X or Wayland server could be reached";
         return false;
     }
     // Keep the GL driver loaded for the whole run: SDL would unload it with
