@@ -121,8 +121,7 @@ void GameFramework::drawScene(float dt)
         updateCamera(dt);
         placeListener();
         gRender->beginFrame(true);
-        gShadows().begin(YShadowVolume::TABLE_FLOOR);
-        drawBackdrop(pos, size, aspect, YTable::DRAW_ALL);
+        drawBackdropWithShadows(pos, size, aspect);
     } else {
         // The stored backdrop is drawn again when shadows were switched on
         // or off since: it holds the table's shadows on itself.

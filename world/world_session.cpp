@@ -10,6 +10,7 @@
 #include "render/particles.h"
 #include "render/resource.h"
 #include "render/shader.h"
+#include "render/shadow_volume.h"
 #include "sound/named_sound.h"
 #include "world/ball_mode.h"
 #include "world/block.h"
@@ -123,6 +124,13 @@ void drawBackdrop(const float pos[2], const float size[2], float aspect, int tab
         gRender->setPerspective(gCamera().fov(), aspect, zNear, zFar);
         gRender->setWorldMatrix(gCamera().view().m);
     }
+}
+
+void drawBackdropWithShadows(const float pos[2], const float size[2], float aspect)
+{
+    gShadows().begin(YShadowVolume::TABLE_FLOOR);
+    drawBackdrop(pos, size, aspect, YTable::DRAW_ALL);
+    drawShadows(false);
 }
 
 void drawWorldQueues(bool withRacket)

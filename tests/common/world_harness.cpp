@@ -296,8 +296,7 @@ void PlayFrame::run(float dt)
     const float pos[2] = {0, 0}, size[2] = {1, 1};
     if (gRender)
         gRender->beginFrame(true);
-    gShadows().begin(YShadowVolume::TABLE_FLOOR);
-    drawBackdrop(pos, size, aspect, YTable::DRAW_ALL);
+    drawBackdropWithShadows(pos, size, aspect);
     gShadows().begin(YShadowVolume::PLAY_FLOOR);
     const Clock::time_point blocksStart = Clock::now();
 

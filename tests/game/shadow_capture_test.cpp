@@ -11,7 +11,9 @@
 #include "render/render.h"
 #include "render/render_d3d.h"
 #include "render/shadow_volume.h"
+#include "render/skel_instance.h"
 #include "tests/common/render_util.h"
+#include "world/block.h"
 
 #include <cstdio>
 
@@ -55,6 +57,16 @@ protected:
     {
         gInit().shadows = true;
         GameTest::TearDown();
+    }
+
+    // The back buffer after a frame.
+    std::vector<uint8_t> picture()
+    {
+        frame();
+        int w = 0, h = 0;
+        std::vector<uint8_t> rgba;
+        EXPECT_TRUE(static_cast<Render_D3D*>(gRender)->device()->readPixels(nullptr, w, h, rgba));
+        return rgba;
     }
 };
 
@@ -157,16 +169,6 @@ protected:
         testutil::writeText("config.yml", "<config>\n  <video fullscreen=\"1\">\n</config>\n");
         game = std::make_unique<GameFramework>("");
     }
-
-    // The back buffer after a frame.
-    std::vector<uint8_t> picture()
-    {
-        frame();
-        int w = 0, h = 0;
-        std::vector<uint8_t> rgba;
-        EXPECT_TRUE(static_cast<Render_D3D*>(gRender)->device()->readPixels(nullptr, w, h, rgba));
-        return rgba;
-    }
 };
 
 } // namespace
@@ -187,4 +189,88 @@ TEST_F(ShadowCaptureFullScreen, TheStoredBackdropFollowsTheSetting)
     game->setScreen(SCREEN_PAUSED);
     ASSERT_TRUE(runUntilSteady(SCREEN_PAUSED));
     EXPECT_EQ(plain, picture());
+}
+
+namespace {
+
+// The same still scene in a window and in full screen at the same size:
+// paused play on the bridge, the view turned to where the light comes from
+// behind the player's shoulder.
+class ShadowWindowAndFullScreen : public ShadowCapture {
+protected:
+    ShadowWindowAndFullScreen()
+    {
+        windowWidth = 1024;
+        windowHeight = 768;
+    }
+
+    void start(bool fullScreen)
+    {
+        game.reset();
+        testutil::writeText("config.yml", std::string("<config>\n  <video fullscreen=\"") + (fullScreen ? "1" : "0") +
+                                              "\">\n  <window width=\"1024\" height=\"768\">\n</config>\n");
+        game = std::make_unique<GameFramework>("");
+        ASSERT_EQ(fullScreen, gRender->hasFrameCopy());
+        ASSERT_TRUE(runUntilSteady(SCREEN_MAIN_MENU));
+        sys::srand(3);
+        game->setScreen(SCREEN_NEW_GAME);
+        ASSERT_TRUE(runUntilSteady(SCREEN_PLAYING));
+        game->setScreen(SCREEN_PAUSED);
+        game->menuView.beginDrag(160, 120);
+        game->menuView.endDrag(320, 120);
+        ASSERT_TRUE(runUntilSteady(SCREEN_PAUSED));
+    }
+
+    // Which pixels the shadows darken with the table as the only caster:
+    // the blocks and the balls gone, the hero hidden.
+    std::vector<bool> tableShadows()
+    {
+        destroyRacketObjects();
+        clearWorld();
+        gRacket->hero->visible = false;
+        std::vector<uint8_t> pictures[2];
+        for (bool on : {false, true}) {
+            setShadows(on);
+            pictures[on] = picture();
+            EXPECT_TRUE(gShadows().frontList().empty() && gShadows().backList().empty())
+                << "something besides the table casts a shadow";
+        }
+        std::vector<bool> mask(pictures[0].size() / 4);
+        for (size_t i = 0; i < mask.size(); ++i)
+            mask[i] = brightness(&pictures[1][i * 4]) - brightness(&pictures[0][i * 4]) < -36;
+        return mask;
+    }
+
+    static int brightness(const uint8_t* rgba) { return rgba[0] + rgba[1] + rgba[2]; }
+};
+
+} // namespace
+
+TEST_F(ShadowWindowAndFullScreen, TheTableShadowsItselfInAWindowAsInFullScreen)
+{
+    start(false);
+    const std::vector<uint8_t> windowScene = picture();
+    const std::vector<bool> window = tableShadows();
+    start(true);
+    const std::vector<uint8_t> fullScreenScene = picture();
+    const std::vector<bool> fullScreen = tableShadows();
+
+    ASSERT_EQ(1024u * 768u, window.size());
+    ASSERT_EQ(window.size(), fullScreen.size());
+    size_t inWindow = 0, inFullScreen = 0, differ = 0;
+    for (size_t i = 0; i < window.size(); ++i) {
+        inWindow += window[i];
+        inFullScreen += fullScreen[i];
+        differ += window[i] != fullScreen[i];
+    }
+    EXPECT_GT(inFullScreen, 1000u) << "the table casts shadows on itself";
+    EXPECT_LT(differ, inFullScreen / 50 + 1) << "in a window " << inWindow << ", in full screen " << inFullScreen;
+
+    // With the blocks and the hero casting too: where their shadows and the
+    // table's meet, nothing is darkened twice.
+    ASSERT_EQ(windowScene.size(), fullScreenScene.size());
+    size_t darkerInWindow = 0;
+    for (size_t i = 0; i < windowScene.size(); i += 4)
+        darkerInWindow += brightness(&windowScene[i]) - brightness(&fullScreenScene[i]) < -36;
+    EXPECT_LT(darkerInWindow, 20u);
 }
