@@ -25,6 +25,11 @@ YShaderStage* pictureStage()
     return stage;
 }
 
+std::string faceShaderName(int face)
+{
+    return std::string("env_") + ENVIRONMENT_FACES[face].name;
+}
+
 } // namespace
 
 YEnvironment::YEnvironment() : mKnown(findFiles("env\\*", true))
@@ -33,15 +38,16 @@ YEnvironment::YEnvironment() : mKnown(findFiles("env\\*", true))
 
 void YEnvironment::load(const std::string& name)
 {
-    // The face shaders are made once; they are looked up again by name so
-    // that a registry emptied since (tests do that) gets new ones rather
-    // than keeping pointers to freed shaders.
+    // The face shaders are made once per shader registry: a registry
+    // emptied since gets new ones.
+    YShader* faces[YEF_COUNT];
     for (int f = 0; f < YEF_COUNT; ++f) {
-        std::string faceName = std::string("env_") + ENVIRONMENT_FACES[f].name;
-        mFaces[f] = findShader(faceName);
-        if (!mFaces[f])
-            mFaces[f] = getShader("environment")->clone(faceName);
+        const std::string faceName = faceShaderName(f);
+        faces[f] = findShader(faceName);
+        if (!faces[f])
+            faces[f] = getShader("environment")->clone(faceName);
     }
+    mLoaded = true;
 
     // Folder names are matched ignoring case, like every path, and the
     // listed spelling is kept, so "Dusk" and "dusk" share their textures.
@@ -58,7 +64,7 @@ void YEnvironment::load(const std::string& name)
     }
 
     for (int f = 0; f < YEF_COUNT; ++f) {
-        YShader* shader = mFaces[f];
+        YShader* shader = faces[f];
         if (shader->stages.empty()) {
             // The shader file gave "environment" no map: the picture needs a
             // stage to show in, so the face gets one that shows it as it is.
@@ -90,9 +96,14 @@ void YEnvironment::buildQuads()
     mQuadsBuilt = true;
 }
 
+YShader* YEnvironment::faceShader(int face) const
+{
+    return mLoaded ? findShader(faceShaderName(face)) : nullptr;
+}
+
 void YEnvironment::draw()
 {
-    if (!mFaces[0] || !gRender)
+    if (!mLoaded || !gRender)
         return;
     if (!mQuadsBuilt)
         buildQuads();
@@ -104,7 +115,11 @@ void YEnvironment::draw()
             corners[k] = YVec3(mQuads[f][k * 7], mQuads[f][k * 7 + 1], mQuads[f][k * 7 + 2]);
         if (gRender->outsideView(corners, 4))
             continue;
-        gRender->setShader(mFaces[f], true);
+        // Gone with an emptied registry: nothing shows until the next load.
+        YShader* shader = faceShader(f);
+        if (!shader)
+            continue;
+        gRender->setShader(shader, true);
         gRender->drawQuadUV2(mQuads[f]);
     }
 }

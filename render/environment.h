@@ -96,13 +96,17 @@ public:
 
     const std::string& name() const { return mName; }
     const std::vector<std::string>& knownNames() const { return mKnown; }
-    // The face's shader; null before the first load.
-    YShader* faceShader(int face) const { return mFaces[face]; }
+    // The face's shader; null before the first load, and after the shader
+    // registry was emptied until the next load.
+    YShader* faceShader(int face) const;
 
 private:
     void buildQuads();
 
-    YShader* mFaces[YEF_COUNT] = {};
+    // The face shaders live in the shader registry and are found there by
+    // name whenever they are used: no pointer is kept that would outlive a
+    // registry emptied when a run ends.
+    bool mLoaded = false;
     std::vector<std::string> mKnown;
     std::string mName;
     float mQuads[YEF_COUNT][4 * 7];

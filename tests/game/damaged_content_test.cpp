@@ -153,3 +153,26 @@ INSTANTIATE_TEST_SUITE_P(Game, DamagedContent, ::testing::ValuesIn(DAMAGES),
                          [](const ::testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
 
 } // namespace
+
+namespace {
+
+class SecondStart : public gametest::GameTest {};
+
+// A game that ended keeps nothing the next one draws with: the second
+// start in the same process makes the picture of a level it cannot load
+// before it shows an environment of its own.
+TEST_F(SecondStart, AGameStartedAfterAnotherEndedDrawsNothingOfTheFirst)
+{
+    ASSERT_TRUE(runUntilSteady(SCREEN_MAIN_MENU));
+    game.reset();
+    const std::string level = testutil::readText("levels/00_one");
+    testutil::writeText("levels/02_cut", level.substr(0, level.size() / 2));
+    const size_t mark = testutil::logText().size();
+
+    game = std::make_unique<GameFramework>("");
+    EXPECT_TRUE(testutil::logHas("Cannot load level levels\\02_cut", mark));
+    EXPECT_TRUE(testutil::logHas("Level picture levels\\thumb\\02_cut.bmp made", mark));
+    EXPECT_TRUE(runUntilSteady(SCREEN_MAIN_MENU));
+}
+
+} // namespace

@@ -96,6 +96,25 @@ TEST_F(EnvironmentTest, ListsFoldersOnlyAndDrawsNothingBeforeLoad)
     EXPECT_EQ(nullptr, findShader("env_front"));
 }
 
+// A run that ends empties the shader registry: until the next load the
+// cube draws nothing rather than the freed faces, then it draws again.
+TEST_F(EnvironmentTest, DrawsNothingBetweenReleasedShadersAndTheNextLoad)
+{
+    makeFolders();
+    environment->load("dusk");
+    clearShaders();
+    render->calls.clear();
+    environment->draw();
+    EXPECT_TRUE(render->callsStartingWith("quadUV2 ").empty());
+    EXPECT_EQ(nullptr, environment->faceShader(YEF_FRONT));
+
+    loadShaders("shaders_env.yml");
+    environment->load("dusk");
+    environment->draw();
+    EXPECT_EQ(6u, render->callsStartingWith("quadUV2 ").size());
+    EXPECT_EQ("env\\dusk\\front.jpg", faceTexture(YEF_FRONT));
+}
+
 TEST_F(EnvironmentTest, UnknownNameShowsTheFirstKnownAndCaseDoesNotMatter)
 {
     makeFolders();
