@@ -67,14 +67,12 @@ void GameFramework::applyOptions()
 {
     Init& settings = gInit();
     // A resolution counts only when the player chose one: what the page
-    // showed is the configured mode already, or nothing. The configured
-    // colour depth stays.
+    // showed is the configured mode already, or nothing. A chosen one is
+    // full colour.
     if (UISelect* resolution = findDescendantAs<UISelect>(optionsPage, "resolution")) {
         const int chosen = resolution->getSelectedIndex();
         if (chosen >= 0 && chosen < static_cast<int>(mResolutions.size()) && chosen != mShownResolution) {
-            const uint32_t bits = YDisplayModeList::parseMode(settings.mode).bits;
-            const std::string mode = resolutionText(mResolutions[static_cast<size_t>(chosen)]) + ":" +
-                                     std::to_string(bits != 0 ? bits : 32);
+            const std::string mode = resolutionText(mResolutions[static_cast<size_t>(chosen)]) + ":32";
             mShownResolution = chosen;
             if (mode != settings.mode) {
                 settings.mode = mode;

@@ -208,7 +208,7 @@ TEST_F(Menus, AGoodScoreAsksForANameThatIsSaved)
 TEST_F(Menus, OptionsApplyOnlyWhatChanged)
 {
     ASSERT_TRUE(runUntilSteady(SCREEN_MAIN_MENU));
-    // A configured mode that no resolution matches keeps its depth.
+    // A configured mode that no resolution matches, of another depth.
     gDisplayModes().assign({YDisplayMode(640, 480, 16, 60), YDisplayMode(640, 480, 32, 60),
                             YDisplayMode(800, 600, 32, 60), YDisplayMode(1024, 768, 32, 0)});
     gInit().mode = "1280x1024:16";
@@ -235,12 +235,12 @@ TEST_F(Menus, OptionsApplyOnlyWhatChanged)
     EXPECT_EQ(firstItem, game->mainMenuPage.findDescendant("onNewGameMenu"));
     EXPECT_TRUE(gInit().popupscores);
 
-    // A chosen resolution: the new mode keeps the configured depth, the
-    // window is made again at the next frame.
+    // A chosen resolution: the new mode is full colour whatever the
+    // configured depth, the window is made again at the next frame.
     resolution->setSelectedIndex(1);
     scores->setSelectedIndex(0);
     act(page, "onOptionsApply");
-    EXPECT_EQ("800x600:16", gInit().mode);
+    EXPECT_EQ("800x600:32", gInit().mode);
     EXPECT_FALSE(gInit().popupscores);
     mark = testutil::logText().size();
     frame();
