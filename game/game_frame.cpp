@@ -121,7 +121,7 @@ void GameFramework::drawScene(float dt)
         updateCamera(dt);
         placeListener();
         gRender->beginFrame(true);
-        drawBackdropWithShadows(pos, size, aspect);
+        drawBackdropWithShadows(pos, size, aspect, YTable::DRAW_ALL);
     } else {
         // The stored backdrop is drawn again when shadows were switched on
         // or off since: it holds the table's shadows on itself.
@@ -136,10 +136,8 @@ void GameFramework::drawScene(float dt)
             updateCamera(dt);
             placeListener();
             gRender->beginFrame(true);
-            gShadows().begin(YShadowVolume::TABLE_FLOOR);
             gRender->beginFrameCopy(true);
-            drawBackdrop(pos, size, aspect, YTable::DRAW_MESH);
-            drawShadows(false);
+            drawBackdropWithShadows(pos, size, aspect, YTable::DRAW_MESH);
             gRender->endFrameCopy();
             gRender->setViewport(pos, size);
         }

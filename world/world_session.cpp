@@ -126,10 +126,10 @@ void drawBackdrop(const float pos[2], const float size[2], float aspect, int tab
     }
 }
 
-void drawBackdropWithShadows(const float pos[2], const float size[2], float aspect)
+void drawBackdropWithShadows(const float pos[2], const float size[2], float aspect, int tableParts)
 {
     gShadows().begin(YShadowVolume::TABLE_FLOOR);
-    drawBackdrop(pos, size, aspect, YTable::DRAW_ALL);
+    drawBackdrop(pos, size, aspect, tableParts);
     drawShadows(false);
 }
 

@@ -48,10 +48,10 @@ void releaseRunAssets(const std::vector<YRenderResource*>& keep = {});
 void drawBackdrop(const float pos[2], const float size[2], float aspect, int tableParts, float zNear = 5.0f,
                   float zFar = 650.0f);
 
-// The backdrop and the whole table of a frame without a stored backdrop,
-// with the shadows the table casts on itself down to its lowest floor,
-// darkened at once: the lists can then start again for what moves.
-void drawBackdropWithShadows(const float pos[2], const float size[2], float aspect);
+// drawBackdrop with the shadows those table parts cast on themselves, down
+// to the table's lowest floor, darkened at once: the lists can then start
+// again for what moves.
+void drawBackdropWithShadows(const float pos[2], const float size[2], float aspect, int tableParts);
 
 // Everything queued for the frame: the opaque items front to back, the
 // racket (its target marker; left out when withRacket is false), the loose

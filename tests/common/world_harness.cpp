@@ -296,7 +296,7 @@ void PlayFrame::run(float dt)
     const float pos[2] = {0, 0}, size[2] = {1, 1};
     if (gRender)
         gRender->beginFrame(true);
-    drawBackdropWithShadows(pos, size, aspect);
+    drawBackdropWithShadows(pos, size, aspect, YTable::DRAW_ALL);
     gShadows().begin(YShadowVolume::PLAY_FLOOR);
     const Clock::time_point blocksStart = Clock::now();
 
