@@ -121,8 +121,10 @@ void YMusicPlayer::next(float fade)
 void YMusicPlayer::fadeOut()
 {
     sys::Lock lock(mLock);
-    mFade[0] = 1.0f;
-    mFade[1] = 1.0f;
+    for (int i = 0; i < 2; ++i) {
+        mFade[i] = 1.0f;
+        mFadeLength[i] = mFadeTime;
+    }
 }
 
 void YMusicPlayer::update()
@@ -155,18 +157,19 @@ void YMusicPlayer::update()
                 continue;
             }
             float volume;
+            float length = mFadeLength[i];
             if (f > 0.0f) {
                 f -= dt;
                 if (f <= 0.0f) {
                     f = 0.0f;
                     s.stop();
                 }
-                volume = mFadeTime > 0.0f ? f / mFadeTime : 0.0f;
+                volume = length > 0.0f ? f / length : 0.0f;
             } else {
                 f += dt;
                 if (f >= 0.0f)
                     f = 0.0f;
-                volume = mFadeTime > 0.0f ? f / mFadeTime + 1.0f : 1.0f;
+                volume = length > 0.0f ? f / length + 1.0f : 1.0f;
             }
             s.setVolume(clampUnit(volume));
         }
@@ -187,33 +190,60 @@ void YMusicPlayer::update()
     }
 }
 
-void YMusicPlayer::startRequested()
+void YMusicPlayer::startFade(int stream, float from, bool in)
 {
-    int j = mStreams[0]->isPlaying() ? 1 : 0;
-    YSoundStream& incoming = *mStreams[j];
-    YSoundStream& outgoing = *mStreams[1 - j];
-    try {
-        incoming.open(mPlaylist[mRequested].c_str());
-        // Silent from its first sample: the fade-in starts from nothing.
-        incoming.setVolume(mFadeTime > 0.0f ? 0.0f : 1.0f);
-        incoming.play(true);
-    } catch (const std::exception& e) {
-        // A track that does not open is given up, not retried every update;
-        // the one playing goes on for another track time.
-        YLog::writef("DirectSound error: %s", e.what());
-        mRequested = -1;
-        mTrackTimer = mTrackTime;
+    // The timer is placed where the fade's volume law gives the stream's
+    // present volume, so the fade goes on from there without a jump.
+    mFadeLength[stream] = mFadeTime;
+    if (mFadeTime <= 0.0f) {
+        mFade[stream] = 0.0f;
+        mStreams[stream]->setVolume(in ? 1.0f : 0.0f);
+        if (!in)
+            mStreams[stream]->stop();
         return;
     }
-    mFade[j] = -mFadeTime;
-    if (outgoing.isPlaying()) {
-        if (mFadeTime > 0.0f) {
-            mFade[1 - j] = mFadeTime;
-        } else {
-            mFade[1 - j] = 0.0f;
-            outgoing.stop();
+    mFade[stream] = in ? (from - 1.0f) * mFadeTime : from * mFadeTime;
+}
+
+void YMusicPlayer::startRequested()
+{
+    // A request for the track that is still fading out on one stream fades
+    // that stream back in: the tune is neither cut nor opened a second time.
+    int j = -1;
+    for (int i = 0; i < 2; ++i)
+        if (mTrack[i] == mRequested && mStreams[i]->isPlaying())
+            j = i;
+    if (j >= 0) {
+        startFade(j, mStreams[j]->getVolume(), true);
+    } else {
+        // Otherwise the new track takes the quieter stream: one that is
+        // silent, else the one further into its fade-out.
+        bool playing0 = mStreams[0]->isPlaying(), playing1 = mStreams[1]->isPlaying();
+        j = playing0 && (!playing1 || mStreams[1]->getVolume() <= mStreams[0]->getVolume()) ? 1 : 0;
+        YSoundStream& incoming = *mStreams[j];
+        mTrack[j] = -1;
+        mFade[j] = 0.0f;
+        try {
+            incoming.open(mPlaylist[mRequested].c_str());
+            // Silent from its first sample: the fade-in starts from nothing.
+            incoming.setVolume(mFadeTime > 0.0f ? 0.0f : 1.0f);
+            incoming.play(true);
+        } catch (const std::exception& e) {
+            // A track that does not open is given up, not retried every
+            // update; the one playing goes on for another track time.
+            YLog::writef("DirectSound error: %s", e.what());
+            mRequested = -1;
+            mTrackTimer = mTrackTime;
+            return;
         }
+        mTrack[j] = mRequested;
+        startFade(j, 0.0f, true);
     }
+    // The other stream fades out from where it is; one already fading out
+    // keeps the pace it started with.
+    YSoundStream& outgoing = *mStreams[1 - j];
+    if (outgoing.isPlaying() && mFade[1 - j] <= 0.0f)
+        startFade(1 - j, outgoing.getVolume(), false);
     mCurrent = mRequested;
     float spread = 2.0f * static_cast<float>(mRandom.next() % 32767) / 32767.0f - 1.0f;
     mTrackTimer = mTrackTime + mTrackSpread * spread;

@@ -57,6 +57,9 @@ public:
 private:
     void shuffle();
     void startRequested();
+    // Starts stream's fade in or out with the requested fade time, from its
+    // present volume.
+    void startFade(int stream, float from, bool in);
     void threadMain();
 
     std::vector<std::string> mPlaylist;
@@ -67,7 +70,11 @@ private:
     float mTrackTime = TRACK_TIME;
     float mTrackSpread = TRACK_SPREAD;
     float mFadeTime = 2.0f;
+    // Per stream: the fade timer (0 none, positive fading out, negative
+    // fading in), the fade time it runs over and the track it holds.
     float mFade[2] = {0.0f, 0.0f};
+    float mFadeLength[2] = {0.0f, 0.0f};
+    int mTrack[2] = {-1, -1};
     bool mAutoAdvance = true;
     int mRequested = -1;
     int mCurrent = -1;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <set>
 
@@ -117,6 +118,53 @@ TEST_F(MusicPlayer, RequestFadesInFromSilenceAndCrossFades)
     p.fadeOut();
     step(p, 11);
     EXPECT_FALSE(p.stream(1).isPlaying());
+}
+
+// The menu asks for its tune again while a level's track is still fading
+// in (the pause screen's "Main menu" within two seconds of a level start):
+// the tune still fading out fades back in from where it is, nothing is cut
+// or opened twice, and the faster fade of the menu does not make the slower
+// one already running jump.
+TEST_F(MusicPlayer, AskingForTheTuneThatIsFadingOutFadesItBackIn)
+{
+    YMusicPlayer& p = playerOver(4);
+    size_t mark = testutil::logText().size();
+    const float menuFade = 0.5f, step100 = 0.1f;
+    float last[2] = {0, 0};
+    bool wasPlaying[2] = {false, false};
+    auto run = [&](int steps) {
+        for (int k = 0; k < steps; ++k) {
+            step(p);
+            for (int i = 0; i < 2; ++i) {
+                float v = p.stream(i).getVolume();
+                // Playing on: the volume moves by one update of the fastest
+                // fade at most.
+                if (wasPlaying[i] && p.stream(i).isPlaying()) {
+                    EXPECT_LE(std::abs(v - last[i]), step100 / menuFade + 1e-3f) << "stream " << i;
+                }
+                last[i] = v;
+                wasPlaying[i] = p.stream(i).isPlaying();
+            }
+        }
+    };
+    p.play(0, menuFade);
+    run(10);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        p.next(2.0f); // a level starts
+        run(5);
+        int level = p.currentTrack();
+        ASSERT_GE(level, 2);
+        p.play(0, menuFade); // back to the menu half a second later
+        run(1);
+        EXPECT_EQ(0, p.currentTrack());
+        run(20);
+        int menuStream = p.stream(0).isPlaying() ? 0 : 1;
+        EXPECT_TRUE(p.stream(menuStream).isPlaying());
+        EXPECT_FALSE(p.stream(1 - menuStream).isPlaying());
+        EXPECT_FLOAT_EQ(1.0f, p.stream(menuStream).getVolume());
+    }
+    EXPECT_EQ(1u, testutil::logCount("Open OGG stream music\\0_track.ogg", mark));
 }
 
 TEST_F(MusicPlayer, NoFadeTimeSwitchesAtOnce)
