@@ -57,9 +57,12 @@ void reapplySoundVolumes()
 
 YSoundSource::YSoundSource(YSoundBuffer* buffer) : mBuffer(buffer)
 {
-    liveSources().push_back(this);
+    // The voice is made before the source joins the list: when the device
+    // refuses it the constructor throws, no destructor runs, and nothing
+    // may be left listed.
     if (soundDevice())
         createDeviceObjects();
+    liveSources().push_back(this);
 }
 
 YSoundSource::~YSoundSource()

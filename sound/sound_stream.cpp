@@ -43,11 +43,11 @@ std::vector<YSoundStream*> liveSoundStreams()
 
 YSoundStream::YSoundStream(int bufferSize) : mSize(bufferSize)
 {
-    {
-        std::lock_guard<std::mutex> guard(streamList().lock);
-        streamList().streams.push_back(this);
-    }
+    // The thread is made before the stream joins the list, so a thread that
+    // cannot be made leaves nothing listed.
     mThread = std::thread([this] { threadMain(); });
+    std::lock_guard<std::mutex> guard(streamList().lock);
+    streamList().streams.push_back(this);
 }
 
 YSoundStream::~YSoundStream()

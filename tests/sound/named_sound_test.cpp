@@ -3,10 +3,12 @@
 #include "sound/sound_buffer.h"
 #include "sound/sound_device.h"
 #include "sound/sound_source.h"
+#include "tests/common/test_util.h"
 #include "tests/sound/sound_fixture.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <set>
 
 using namespace soundtest;
@@ -119,4 +121,45 @@ TEST(NamedSound, UnknownNamesAndEmptySounds)
     EXPECT_EQ(1u, quiet->sources().size());
     EXPECT_FALSE(quiet->sources()[0]->isPlaying());
     clearNamedSounds();
+}
+
+// A voice the device cannot make is dropped with its play and said once per
+// sound; it must not stay among the voices that a volume change reaches.
+TEST(NamedSound, AVoiceThatCannotBeMadeIsDroppedAndNeverReachedAgain)
+{
+    struct Case {
+        const char* what;
+        bool exhaustDevice; // else the sound's file is removed
+        const char* expected; // the reason in the log
+    };
+    const Case cases[] = {
+        {"the device has no voice left", true, "Could create SoundSource"},
+        {"the file went away before the first voice", false, "Could not open WAV file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        size_t mark = testutil::logText().size();
+        LoopbackSound sound;
+        std::vector<YNamedSound*> sounds;
+        if (c.exhaustDevice) {
+            // Voices of many sounds, each up to its pool's cap, until the
+            // device refuses one.
+            for (int i = 0; i < 40 && !testutil::logHas(c.expected, mark); ++i) {
+                sounds.push_back(soundWithFiles("busy" + std::to_string(i), 1));
+                for (int k = 0; k < YNamedSound::MAX_VOICES; ++k)
+                    sounds.back()->play(YVec3());
+            }
+        } else {
+            sounds.push_back(soundWithFiles("gone", 1));
+            std::remove("gone0.wav");
+            sounds.back()->play(YVec3());
+            sounds.back()->play(YVec3());
+        }
+        EXPECT_EQ(1u, testutil::logCount(c.expected, mark));
+        setSoundVolume(0.5f);
+        reapplySoundVolumes();
+        for (YNamedSound* s : sounds)
+            for (YSoundSource* v : s->sources())
+                EXPECT_FLOAT_EQ(1.0f, v->getVolume());
+    }
 }
