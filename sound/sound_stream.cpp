@@ -92,6 +92,7 @@ void YSoundStream::open(const char* path)
     }
     mWrite = 0;
     mEnd = -1;
+    mFilled = false;
     if (mBuffer && !mBuffer->setCurrentPosition(0))
         throw YError("DSB8::SetCurrentPosition error");
     auto decoder = std::make_unique<YOggDecoder>();
@@ -131,6 +132,7 @@ void YSoundStream::createDeviceObjects()
                               [this] { mEvent.set(); });
     mWrite = 0;
     mEnd = -1;
+    mFilled = false;
     applyVolume();
     refill();
     mFresh = !mPlaying;
@@ -159,6 +161,7 @@ void YSoundStream::play(bool loop)
         mDecoder->rewind();
         mWrite = 0;
         mEnd = -1;
+        mFilled = false;
         mBuffer->setCurrentPosition(0);
         refill();
     }
@@ -251,6 +254,13 @@ void YSoundStream::refill()
         return;
     try {
         int play = static_cast<int>(mBuffer->currentPosition());
+        // Once the ring is filled, a cursor still at the write position has
+        // played nothing since: a wake-up left over from before open would
+        // otherwise write the file's second ring over its first.
+        if (mFilled && play == mWrite) {
+            ++mRefills;
+            return;
+        }
         int length = streamRegionLength(mWrite, play, mSize);
         // The end mark is where the file's data stopped: once the cursor has
         // gone past it, only silence is left to play.
@@ -271,6 +281,7 @@ void YSoundStream::refill()
         }
         mBuffer->unlock();
         mWrite = (mWrite + length) % mSize;
+        mFilled = true;
     } catch (const std::exception& e) {
         YLog::writef("SoundStream error: %s", e.what());
     }

@@ -70,6 +70,7 @@ private:
     std::thread mThread;
     bool mPlaying = false;
     bool mFresh = false; // filled by open, not played since
+    bool mFilled = false; // the ring holds data up to the play cursor
     bool mQuit = false;
     std::atomic<uint32_t> mRefills{0};
 };

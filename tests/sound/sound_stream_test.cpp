@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <future>
 #include <thread>
@@ -159,6 +161,39 @@ TEST(SoundStream, OpenSwitchesFilesFromTheRingStart)
     EXPECT_THROW(s.open("missing.ogg"), std::exception);
     s.play(true);
     s.refill(); // nothing to decode: no effect
+}
+
+// A wake-up given to the stream's thread before open must not refill the
+// ring that open has just filled: the new file starts at its first byte.
+TEST(SoundStream, ReopeningWhileThePumpRunsStartsAtTheFileStart)
+{
+    constexpr int SMALL = 4096;
+    writeOgg("a.ogg", sine(30000, RATE, 300, 0.5f), 1, RATE);
+    writeOgg("b.ogg", sine(30000, RATE, 900, 0.2f), 1, RATE);
+    std::vector<int16_t> b = decodeAll("b.ogg");
+    LoopbackSound sound(RATE);
+    std::atomic<bool> stop{false};
+    std::thread pump([&] {
+        while (!stop)
+            sound.render(64);
+    });
+    YSoundStream s(SMALL);
+    int wrong = 0;
+    for (int round = 0; round < 200; ++round) {
+        s.open("a.ogg");
+        s.play(true);
+        std::this_thread::sleep_for(std::chrono::microseconds(200 + 50 * (round % 8)));
+        s.open("b.ogg");
+        // Give a pending wake-up time to reach the thread.
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        std::vector<int16_t> ring(SMALL / 2);
+        s.deviceBuffer()->peek(0, ring.data(), SMALL);
+        if (!std::equal(ring.begin(), ring.end(), b.begin()))
+            ++wrong;
+    }
+    stop = true;
+    pump.join();
+    EXPECT_EQ(0, wrong);
 }
 
 TEST(SoundStream, StereoFileGetsARingOfItsOwnFormat)
