@@ -80,14 +80,18 @@ YFramework::YFramework()
 {
     fpsTime = sys::timeGetTime();
     gFramework = this;
+    // What the window could not get from the system goes into the log.
+    wnd::setLogHandler([](const std::string& line) { YLog::write(line.c_str()); });
 }
 
 YFramework::~YFramework()
 {
     destroyWindow();
     timers.clear();
-    if (gFramework == this)
+    if (gFramework == this) {
         gFramework = nullptr;
+        wnd::setLogHandler(nullptr);
+    }
 }
 
 void YFramework::quit() { running = false; }

@@ -7,15 +7,31 @@
 #include <SDL.h>
 #include <SDL_opengl.h>
 
+#include <cstdio>
 #include <cstring>
 
 namespace wnd {
 
 namespace {
 bool gVideoStarted = false;
+std::function<void(const std::string&)> gLogHandler;
+std::function<bool(int)> gSwapIntervalRequest;
+bool gSwapIntervalRefused = false;
 
 SDL_Window* sdl(void* w) { return static_cast<SDL_Window*>(w); }
+
+void report(const std::string& line)
+{
+    if (gLogHandler)
+        gLogHandler(line);
+    else
+        std::fprintf(stderr, "wnd: %s\n", line.c_str());
+}
 } // namespace
+
+void setLogHandler(std::function<void(const std::string&)> handler) { gLogHandler = std::move(handler); }
+
+void setSwapIntervalRequest(std::function<bool(int)> request) { gSwapIntervalRequest = std::move(request); }
 
 bool initVideo(std::string* error)
 {
@@ -91,7 +107,7 @@ std::unique_ptr<Window> Window::create(const WindowDesc& desc, std::string* erro
     w->mWindow = window;
     w->mContext = context;
     w->mFullscreen = desc.fullscreen;
-    SDL_GL_SetSwapInterval(0);
+    w->requestSwapInterval();
     SDL_ShowWindow(window);
     if (desc.maximized && !desc.fullscreen)
         SDL_MaximizeWindow(window);
@@ -118,7 +134,20 @@ bool Window::setFullscreen(bool fullscreen)
     if (SDL_SetWindowFullscreen(sdl(mWindow), fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
         return false;
     mFullscreen = fullscreen;
+    requestSwapInterval();
     return true;
+}
+
+void Window::requestSwapInterval()
+{
+    const int interval = mFullscreen ? 1 : 0;
+    if (gSwapIntervalRequest ? gSwapIntervalRequest(interval) : SDL_GL_SetSwapInterval(interval) == 0)
+        return;
+    // The game runs on at whatever pace the driver keeps; one line says so.
+    if (!gSwapIntervalRefused) {
+        gSwapIntervalRefused = true;
+        report("Swap interval " + std::to_string(interval) + " refused by the graphics driver: " + SDL_GetError());
+    }
 }
 
 bool Window::isMaximized() const

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +26,8 @@ public:
     Window& operator=(const Window&) = delete;
 
     // Switches between windowed and full screen keeping the GL context.
+    // Full screen waits for the screen's refresh at each swap (interval 1)
+    // and does not tear; a window swaps at once (interval 0).
     bool setFullscreen(bool fullscreen);
     bool isFullscreen() const { return mFullscreen; }
     bool isMaximized() const;
@@ -57,6 +60,7 @@ public:
 
 private:
     Window() = default;
+    void requestSwapInterval();
     void* mWindow = nullptr;  // SDL_Window
     void* mContext = nullptr; // SDL_GLContext
     bool mFullscreen = false;
@@ -85,5 +89,14 @@ bool setClipboardText(const std::string& text);
 
 // Shows or hides the system pointer over the game's windows.
 void showSystemCursor(bool show);
+
+// Where the window layer reports what it could not get from the system (a
+// refused swap interval, once per run). Without a handler lines go to stderr.
+void setLogHandler(std::function<void(const std::string&)> handler);
+
+// How a window asks the GL driver for a swap interval on its current
+// context; false when the driver refuses. Tests put their own in to see what
+// is asked and to refuse it; an empty function puts the driver's back.
+void setSwapIntervalRequest(std::function<bool(int interval)> request);
 
 } // namespace wnd

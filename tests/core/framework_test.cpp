@@ -1,6 +1,7 @@
 #include "core/framework.h"
 #include "platform/sys/clock.h"
 #include "platform/wnd/keys.h"
+#include "tests/common/test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -279,4 +280,33 @@ TEST_F(FrameworkTest, WindowSizeSettlesAfterOneCorrectionAndNeverDrifts)
             }
         }
     }
+}
+
+// Full screen waits for the screen's refresh at each swap (interval 1) and
+// a window does not (0), however the window got there: made so, or switched
+// in place as the console and the editor do. A driver that refuses is named
+// in the log once, and the game goes on.
+TEST_F(FrameworkTest, FullScreenWaitsForTheRefreshAndARefusalIsLoggedOnce)
+{
+    std::vector<int> asked;
+    wnd::setSwapIntervalRequest([&asked](int interval) {
+        asked.push_back(interval);
+        return interval == 0; // the driver refuses to wait
+    });
+    const size_t from = testutil::logText().size();
+    {
+        Probe p;
+        p.createWindowed("swap", 320, 240);
+        p.setFullscreen(true, "swap");
+        p.setFullscreen(false, "swap");
+        p.setFullscreen(true, "swap");
+        p.destroyWindow();
+        p.createFullscreen("swap", "");
+        ASSERT_TRUE(p.window());
+        p.step();
+        EXPECT_EQ(1, p.frames);
+    }
+    wnd::setSwapIntervalRequest(nullptr);
+    EXPECT_EQ((std::vector<int>{0, 1, 0, 1, 1}), asked);
+    EXPECT_EQ(1u, testutil::logCount("Swap interval 1 refused by the graphics driver", from));
 }
