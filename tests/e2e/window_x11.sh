@@ -35,7 +35,9 @@ rc=$?
 
 log="$(cat "$game/log.txt")"
 [ "$(sed -n 1p "$game/log.txt" | cut -c1-18)" = "Operating system: " ] || fail "log does not start with the system check"
-[ "$(sed -n 2p "$game/log.txt")" = "Tarvelin v1.12" ] || fail "second log line is not the version"
+[ "$(sed -n 2p "$game/log.txt" | cut -c1-20)" = "Graphics interface: " ] || fail "second log line is not the graphics interface"
+[ "$(sed -n 3p "$game/log.txt" | cut -c1-17)" = "Sound interface: " ] || fail "third log line is not the sound interface"
+[ "$(sed -n 4p "$game/log.txt")" = "Tarvelin v1.12" ] || fail "fourth log line is not the version"
 echo "$log" | grep -q "^Initialization...$" || fail "no Initialization line"
 grep -q '<video>' "$game/config.yml" || fail "config.yml not written with full screen on: $(cat "$game/config.yml")"
 grep -q '</config>' "$game/config.yml" || fail "config.yml incomplete"
