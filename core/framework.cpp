@@ -147,9 +147,10 @@ bool YFramework::getCursor() const
     return false;
 }
 
-void YFramework::fail(const char* text, const char* caption)
+void YFramework::fail(const char* text, const char* caption, bool logged)
 {
-    YLog::writef("%s", text);
+    if (!logged)
+        YLog::writef("%s", text);
     sys::messageBox(text, caption);
     std::exit(1);
 }
@@ -196,7 +197,8 @@ void YFramework::createWindow(const char* title, int width, int height, int bits
 
     if (gRenderBinding && !gRenderBinding->createDevice(*mWindow, full, width, height, bits, refresh)) {
         destroyWindow();
-        fail("Could not create D3D device.", "ERROR");
+        // The renderer has logged the line itself, after its reasons.
+        fail("Could not create D3D device.", "ERROR", true);
     }
 
     wnd::DisplayModeInfo desktop = wnd::desktopMode();

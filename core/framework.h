@@ -132,8 +132,9 @@ protected:
     void countFrame();
     // Fits the window to the aspect after the user resized it.
     void keepAspect(int width, int height);
-    // A fatal start-up failure: the message, then the process ends non-zero.
-    [[noreturn]] void fail(const char* text, const char* caption);
+    // A fatal start-up failure: the message (logged unless it is already),
+    // then the process ends non-zero.
+    [[noreturn]] void fail(const char* text, const char* caption, bool logged = false);
 
     std::list<Timer> timers;
     bool fullscreen = false;

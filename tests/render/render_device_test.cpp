@@ -1,6 +1,7 @@
 // The renderer on the real graphics device (offscreen driver, software GL):
 // a small scene captured to a BMP file and read back, and the recovery from
-// a lost device.
+// a lost device, and a driver the device cannot run on.
+#include "core/framework.h"
 #include "platform/gfx/device.h"
 #include "platform/img/image.h"
 #include "platform/wnd/window.h"
@@ -17,6 +18,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -219,4 +221,33 @@ TEST_F(RenderDevice, FilteredTextureComesBackAfterAnEarlierResourceWentAway)
     filtered->prepare();
     EXPECT_TRUE(source->deviceTexture);
     EXPECT_TRUE(filtered->deviceTexture);
+}
+
+// A driver below what the device needs ends the program with its message
+// and a failure code, and the log says once that the device was not made.
+// Mesa's overrides below make the context GL 2.1 without sampler objects;
+// Mesa reads them once, when the process makes its first GL screen, so all
+// of it happens in the child, and only where no test before this one in the
+// process started the video system (CTest runs each test on its own).
+TEST(RenderDeviceRefused, TheProgramEndsAndSaysItOnce)
+{
+    if (wnd::videoStarted())
+        GTEST_SKIP() << "the GL driver has read its settings already: run this test on its own";
+    setenv("MESA_GL_VERSION_OVERRIDE", "2.1", 1);
+    setenv("MESA_EXTENSION_OVERRIDE", "-GL_ARB_sampler_objects", 1);
+    const size_t from = testutil::logText().size();
+    EXPECT_EXIT(
+        {
+            Render_D3D render;
+            std::vector<YDisplayMode> modes;
+            render.enumerateModes(modes);
+            YFramework framework;
+            framework.createWindowed("Tarvelin", 128, 128);
+            std::exit(2); // the device was made after all
+        },
+        ::testing::ExitedWithCode(1), "Could not create D3D device");
+    unsetenv("MESA_GL_VERSION_OVERRIDE");
+    unsetenv("MESA_EXTENSION_OVERRIDE");
+    EXPECT_TRUE(testutil::logHas("sampler objects are missing", from));
+    EXPECT_EQ(1u, testutil::logCount("Could not create D3D device.", from));
 }
