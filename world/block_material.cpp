@@ -7,12 +7,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cctype>
+#include <cfloat>
 #include <climits>
-#include <clocale>
 #include <cmath>
 #include <cstdlib>
-#include <locale>
-#include <sstream>
 
 std::vector<YBlockMaterial*> gBlockMaterials;
 
@@ -39,42 +38,27 @@ XMLTag sharedTag(const char* name, bool withName)
     return tag;
 }
 
-std::string trim(const std::string& text)
+// Whether the text is one number and nothing more, with white space around it
+// allowed, and in the range of its type (a finite float, an int). atof and
+// atoi read anything else only up to where its number ends, and 0 where it
+// begins with none.
+bool isWholeNumber(const std::string& text, bool integer)
 {
-    size_t a = text.find_first_not_of(" \t\r\n");
-    if (a == std::string::npos)
-        return std::string();
-    size_t b = text.find_last_not_of(" \t\r\n");
-    return text.substr(a, b - a + 1);
-}
-
-// A decimal number in the "C" locale, whatever the program's locale; a
-// trailing "f" is allowed. Throws a message naming the attribute.
-float readFloat(const XMLTag& tag, const char* attribute)
-{
-    const std::string& text = tag.findAttribute(attribute)->value;
-    std::string t = trim(text);
-    if (!t.empty() && (t.back() == 'f' || t.back() == 'F'))
-        t.pop_back();
-    std::istringstream in(t);
-    in.imbue(std::locale::classic());
-    double v = 0;
-    in >> v;
-    if (t.empty() || in.fail() || !in.eof() || !std::isfinite(v) || std::fabs(v) > 1e30)
-        throw std::string("Bad ") + attribute + " \"" + text + "\"";
-    return static_cast<float>(v);
-}
-
-int readInt(const XMLTag& tag, const char* attribute)
-{
-    const std::string& text = tag.findAttribute(attribute)->value;
-    std::string t = trim(text);
+    const char* begin = text.c_str();
     char* end = nullptr;
     errno = 0;
-    long v = std::strtol(t.c_str(), &end, 10);
-    if (t.empty() || *end != '\0' || errno == ERANGE || v < INT_MIN || v > INT_MAX)
-        throw std::string("Bad ") + attribute + " \"" + text + "\"";
-    return static_cast<int>(v);
+    if (integer) {
+        long v = std::strtol(begin, &end, 10);
+        if (errno == ERANGE || v < INT_MIN || v > INT_MAX)
+            return false;
+    } else {
+        double v = std::strtod(begin, &end);
+        if (!std::isfinite(v) || std::fabs(v) > FLT_MAX)
+            return false;
+    }
+    while (std::isspace(static_cast<unsigned char>(*end)))
+        ++end;
+    return end != begin && *end == '\0';
 }
 
 } // namespace
@@ -123,21 +107,34 @@ void YBlockMaterialLoader::onTagOpen(int tagIndex)
     if (tagIndex != TAG_MATERIAL)
         return;
 
-    // Everything is read before anything changes: a bad value is reported
-    // and leaves the material as it was (or unmade); the file reads on.
-    float mass, health;
-    int score;
-    try {
-        mass = readFloat(tag, "mass");
-        health = readFloat(tag, "health");
-        score = readInt(tag, "scores");
-        if (!(mass > 0.0f)) // the physics cannot take a body without mass
-            throw std::string("Bad mass \"") + tag.findAttribute("mass")->value + "\"";
-    } catch (const std::string& message) {
-        onError(message.c_str());
-        return;
-    }
+    // Numbers are read as everywhere else in the markup files: a value that
+    // is not a plain number costs no material and no blocks, it is read up to
+    // where its number ends and logged with what became of it.
     const std::string& name = tag.findAttribute("name")->value;
+    auto warn = [&](const XMLAttribute& attribute, const char* outcome, double value) {
+        YLog::writef("Block Marterial Loader warning, material \"%s\": %s \"%s\" %s %g, line: %d",
+                     name.c_str(), attribute.name.c_str(), attribute.value.c_str(), outcome, value,
+                     getLine());
+    };
+    const XMLAttribute& massValue = *tag.findAttribute("mass");
+    const XMLAttribute& healthValue = *tag.findAttribute("health");
+    const XMLAttribute& scoresValue = *tag.findAttribute("scores");
+    float mass = massValue.toFloat();
+    float health = healthValue.toFloat();
+    int score = scoresValue.toInt();
+    if (!(mass > 0.0f) || !std::isfinite(mass)) {
+        // The physics cannot take a body without mass or of endless mass.
+        mass = 1.0f;
+        warn(massValue, "is no positive mass, taken as", mass);
+    } else if (!isWholeNumber(massValue.value, false)) {
+        warn(massValue, "is read as", mass);
+    }
+    // A health of nan or inf stays as read: such a block never breaks from
+    // blows and shows no cracks, which harms nothing else.
+    if (!isWholeNumber(healthValue.value, false))
+        warn(healthValue, "is read as", health);
+    if (!isWholeNumber(scoresValue.value, true))
+        warn(scoresValue, "is read as", score);
 
     YBlockMaterial* m = findBlockMaterial(name);
     bool known = m != nullptr;
