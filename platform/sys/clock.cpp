@@ -65,10 +65,11 @@ void setSleep(std::function<void(uint32_t)> sleep)
     hooks().sleep = std::move(sleep);
 }
 
-ManualClock::ManualClock(uint32_t start) : mNow(start)
+ManualClock::ManualClock(uint32_t start) : mNow(std::make_shared<std::atomic<uint32_t>>(start))
 {
-    setClock([this] { return mNow; });
-    setSleep([this](uint32_t ms) { mNow += ms; });
+    std::shared_ptr<std::atomic<uint32_t>> now = mNow;
+    setClock([now] { return now->load(); });
+    setSleep([now](uint32_t ms) { *now += ms; });
 }
 
 ManualClock::~ManualClock()

@@ -1,6 +1,8 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 namespace sys {
 
@@ -15,18 +17,21 @@ void sleepMs(uint32_t milliseconds);
 void setClock(std::function<uint32_t()> clock);
 void setSleep(std::function<void(uint32_t)> sleep);
 
-// A manual clock for tests: sleeping advances it.
+// A manual clock for tests: sleeping advances it. Other threads (the music
+// player's) may read it while the test advances it.
 class ManualClock {
 public:
     explicit ManualClock(uint32_t start = 0);
     ~ManualClock();
     ManualClock(const ManualClock&) = delete;
     ManualClock& operator=(const ManualClock&) = delete;
-    void advance(uint32_t milliseconds) { mNow += milliseconds; }
-    uint32_t now() const { return mNow; }
+    void advance(uint32_t milliseconds) { *mNow += milliseconds; }
+    uint32_t now() const { return *mNow; }
 
 private:
-    uint32_t mNow;
+    // Shared with the installed hooks, so that a thread that took the hook
+    // just before the clock went away still reads valid memory.
+    std::shared_ptr<std::atomic<uint32_t>> mNow;
 };
 
 } // namespace sys

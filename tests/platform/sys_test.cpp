@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <sys/stat.h>
 #include <thread>
@@ -59,6 +60,44 @@ TEST(Clock, ManualClockDrivesTimeAndSleep)
     uint32_t t0 = sys::timeGetTime();
     sys::sleepMs(2);
     EXPECT_GE(sys::timeGetTime() - t0, 1u);
+}
+
+TEST(Clock, AnotherThreadReadsTheManualClockWhileItMovesAndGoes)
+{
+    // The music player's thread reads the clock while a test advances it.
+    auto clock = std::make_unique<sys::ManualClock>(1000);
+    std::atomic<bool> monotonic{true};
+    std::atomic<uint32_t> last{0};
+    std::thread reader([&] {
+        uint32_t previous = 1000;
+        for (int i = 0; i < 10000000 && previous != 11000; ++i) {
+            uint32_t now = sys::timeGetTime();
+            if (now < previous)
+                monotonic = false;
+            previous = now;
+        }
+        last = previous;
+    });
+    for (int i = 0; i < 10000; ++i)
+        clock->advance(1);
+    reader.join();
+    EXPECT_TRUE(monotonic);
+    EXPECT_EQ(11000u, last);
+    EXPECT_EQ(11000u, sys::timeGetTime());
+
+    // Clocks come and go while the thread reads: it sees one of them or the
+    // real clock, never a clock that is gone.
+    std::atomic<bool> done{false};
+    std::thread watcher([&] {
+        while (!done)
+            sys::timeGetTime();
+    });
+    for (int i = 0; i < 2000; ++i) {
+        clock.reset();
+        clock = std::make_unique<sys::ManualClock>(static_cast<uint32_t>(i));
+    }
+    done = true;
+    watcher.join();
 }
 
 TEST(Paths, BackslashesAndCaseAreResolved)
