@@ -15,7 +15,7 @@ namespace {
 constexpr float SPLASH_TEXTURE_INSET = 0.001f;
 
 // The sequence is over: its pictures give their device textures back (a
-// later draw would load them again).
+// restore of every resource would load them again).
 void releasePictures(const std::vector<YSplashScreen>& screens)
 {
     for (const YSplashScreen& s : screens) {
@@ -25,7 +25,7 @@ void releasePictures(const std::vector<YSplashScreen>& screens)
                 continue;
             for (YShaderStage* stage : shader->stages)
                 if (stage->texture)
-                    stage->texture->restore();
+                    stage->texture->invalidate();
         }
     }
 }

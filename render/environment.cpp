@@ -63,6 +63,15 @@ void YEnvironment::load(const std::string& name)
         }
     }
 
+    // The pictures not in the texture cache yet are decoded side by side.
+    std::string files[YEF_COUNT];
+    std::vector<std::string> newFiles;
+    for (int f = 0; f < YEF_COUNT; ++f) {
+        files[f] = "env\\" + mName + "\\" + ENVIRONMENT_FACES[f].name + ".jpg";
+        if (!findTexture(files[f]))
+            newFiles.push_back(files[f]);
+    }
+    YTextureDecodeAhead ahead(newFiles);
     for (int f = 0; f < YEF_COUNT; ++f) {
         YShader* shader = faces[f];
         if (shader->stages.empty()) {
@@ -71,8 +80,7 @@ void YEnvironment::load(const std::string& name)
             YLog::writef("Environment shader %s has no map, a stage is added.", shader->name.c_str());
             shader->stages.push_back(pictureStage());
         }
-        std::string file = "env\\" + mName + "\\" + ENVIRONMENT_FACES[f].name + ".jpg";
-        shader->stages[0]->texture = getTexture(file);
+        shader->stages[0]->texture = getTexture(files[f]);
     }
 }
 

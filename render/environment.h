@@ -91,7 +91,7 @@ public:
     void load(const std::string& name);
     // Draws the cube with the camera's rotation only, so it stays centred
     // on the eye. Nothing before the first load. A face outside the view is
-    // skipped, and its picture is not loaded until a view shows it.
+    // skipped.
     void draw();
 
     const std::string& name() const { return mName; }

@@ -88,7 +88,7 @@ void YRecordingRender::setTextureMatrix(const float m[16], int stage)
 
 void YRecordingRender::loadTexture(YTexture* texture)
 {
-    record("load " + texture->name + (texture->withMips ? "" : " without mips"));
+    record("load " + texture->name);
     if (texture->deviceTexture)
         return;
     if (std::find(missingFiles.begin(), missingFiles.end(), texture->name) != missingFiles.end())

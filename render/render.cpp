@@ -92,6 +92,8 @@ void YRender::drawFullScreenQuadOver(std::initializer_list<const std::vector<YVe
 
 bool YRender::outsideView(const YVec3*, int) const { return false; }
 
+void YRender::decodeAhead(const std::vector<std::string>&) {}
+
 void YRender::setTextureFactor(const float rgba[4])
 {
     uint32_t packed = packColor(rgba);
@@ -145,11 +147,10 @@ void YRender::resetRenderStates()
     mShaderStages = 0;
 }
 
-void YRender::setTexture(YTexture* texture, int stage, bool withMips)
+void YRender::setTexture(YTexture* texture, int stage)
 {
     if (!texture || stage < 0 || static_cast<unsigned>(stage) >= mMaxStages)
         return;
-    texture->prepare(withMips);
     if (mTextures[stage] != texture->deviceTexture) {
         mTextures[stage] = texture->deviceTexture;
         bindTexture(texture, stage);
@@ -203,7 +204,7 @@ void YRender::setShader(YShader* shader, bool withMaterial, unsigned stageLimit)
     for (unsigned i = 0; i < count; ++i) {
         YShaderStage* stage = shader->stages[i];
         int s = static_cast<int>(i);
-        setTexture(stage->texture, s, stage->states[YSS_MIPFILTER] != 0);
+        setTexture(stage->texture, s);
         applyStageStates(s, stage->states);
         if (!(stage->identity && mIdentity[i])) {
             mIdentity[i] = stage->identity;

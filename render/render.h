@@ -170,6 +170,11 @@ public:
     virtual uint32_t parseStageStateValue(YStageState state, const char* word);
     virtual uint32_t packColor(const float rgba[4]);
     virtual void loadTexture(YTexture* texture) = 0;
+    // The image files of textures about to load, in the order they will: a
+    // renderer may decode them ahead on other threads, and loadTexture then
+    // takes the decoded picture instead of reading the file. What was not
+    // taken is dropped at the next call; an empty list only drops.
+    virtual void decodeAhead(const std::vector<std::string>& files);
     virtual void releaseTexture(YTexture* texture) = 0;
     virtual YDeviceTexture createFilteredTexture(YTexture* source, YColorFilter* filter) = 0;
     virtual YVertexBuffer createVertexBuffer(const std::vector<YVertex>& vertices) = 0;
@@ -224,9 +229,7 @@ public:
 
     // Forgets every cache and puts the device into the default state.
     void resetRenderStates();
-    // Binds the texture, loading it first when it is not made yet; withMips
-    // says the draw samples between mip levels.
-    void setTexture(YTexture* texture, int stage, bool withMips = true);
+    void setTexture(YTexture* texture, int stage);
     void applyRenderStates(const YRenderStates& states);
     void applyStageStates(int stage, const uint32_t values[YSS_COUNT]);
     void setMaterial(const YMaterial& material, bool compare);

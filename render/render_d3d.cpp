@@ -135,18 +135,20 @@ void Render_D3D::loadTexture(YTexture* texture)
 {
     if (texture->deviceTexture || !mDevice)
         return;
-    img::Image image;
-    std::string error;
-    bool ok = img::loadImage(texture->name, image, &error);
+    const YDecodedPicture picture = mDecoder.take(texture->name);
+    bool ok = picture.ok;
     if (ok) {
-        if (image.width > 512 || image.height > 512)
-            image = img::clampSize(image, 512);
-        texture->deviceTexture = mDevice->createTexture(image, texture->withMips);
+        texture->deviceTexture = mDevice->createTexture(picture.image, picture.mips);
         ok = texture->deviceTexture != nullptr;
     }
     YLog::writef("Load texture %s, %s", texture->name.c_str(), ok ? "ok" : "failed");
-    if (!ok && !error.empty())
-        YLog::writef("  %s", error.c_str());
+    if (!ok && !picture.error.empty())
+        YLog::writef("  %s", picture.error.c_str());
+}
+
+void Render_D3D::decodeAhead(const std::vector<std::string>& files)
+{
+    mDecoder.start(mDevice ? files : std::vector<std::string>());
 }
 
 void Render_D3D::releaseTexture(YTexture* texture)

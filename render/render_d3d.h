@@ -1,4 +1,5 @@
 #pragma once
+#include "render/picture_decoder.h"
 #include "render/render.h"
 #include "render/screen_rect.h"
 
@@ -25,6 +26,7 @@ public:
     void enableLight(bool on) override;
     void setTextureMatrix(const float m[16], int stage) override;
     void loadTexture(YTexture* texture) override;
+    void decodeAhead(const std::vector<std::string>& files) override;
     void releaseTexture(YTexture* texture) override;
     YDeviceTexture createFilteredTexture(YTexture* source, YColorFilter* filter) override;
     YVertexBuffer createVertexBuffer(const std::vector<YVertex>& vertices) override;
@@ -91,4 +93,5 @@ private:
     float mWorld[16]; // the world matrix last given to the device
     std::unique_ptr<YRenderBinding> mBinding;
     std::vector<float> mQuadTriangles; // drawQuadsNormalUV2's triangle list, kept between frames
+    YPictureDecoder mDecoder; // pictures decoded ahead of loadTexture
 };

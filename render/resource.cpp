@@ -35,6 +35,14 @@ YRenderResource* findRenderResource(const std::string& name, uint32_t kindMask)
 
 void restoreRenderResources(uint32_t kindMask)
 {
+    // The image files of the textures are decoded ahead, in the order the
+    // walk loads them.
+    std::vector<std::string> files;
+    for (YRenderResource* r : gRenderResources()) {
+        if ((r->kind & kindMask) && dynamic_cast<YTexture*>(r) && !dynamic_cast<YFilterTexture*>(r))
+            files.push_back(r->name);
+    }
+    YTextureDecodeAhead ahead(files);
     // By index: a restore may create further resources (a texture of a
     // texture), which then join the walk.
     auto& list = gRenderResources();
@@ -65,14 +73,14 @@ YTexture::~YTexture()
 
 void YTexture::restore()
 {
-    if (gRender)
-        gRender->releaseTexture(this);
-    pending = true;
+    if (!gRender)
+        return;
+    gRender->releaseTexture(this);
+    gRender->loadTexture(this);
 }
 
 void YTexture::invalidate()
 {
-    pending = false;
     if (gRender)
         gRender->releaseTexture(this);
 }
@@ -83,18 +91,6 @@ void YTexture::load(const std::string& fileName)
     restore();
 }
 
-void YTexture::prepare(bool mips)
-{
-    if (!gRender || !(pending || (mips && deviceTexture && !withMips)))
-        return;
-    pending = false;
-    gRender->releaseTexture(this);
-    withMips = mips;
-    make();
-}
-
-void YTexture::make() { gRender->loadTexture(this); }
-
 YFilterTexture::YFilterTexture(YTexture* src, YColorFilter* f) : source(src), filter(f) {}
 
 YFilterTexture::~YFilterTexture()
@@ -103,12 +99,24 @@ YFilterTexture::~YFilterTexture()
     delete filter;
 }
 
-void YFilterTexture::make()
+void YFilterTexture::restore()
 {
-    withMips = true;
-    if (source)
-        source->prepare();
+    if (!gRender)
+        return;
+    gRender->releaseTexture(this);
     deviceTexture = gRender->createFilteredTexture(source, filter);
+}
+
+YTextureDecodeAhead::YTextureDecodeAhead(const std::vector<std::string>& files)
+{
+    if (gRender && !files.empty())
+        gRender->decodeAhead(files);
+}
+
+YTextureDecodeAhead::~YTextureDecodeAhead()
+{
+    if (gRender)
+        gRender->decodeAhead({});
 }
 
 YTexture* findTexture(const std::string& name)

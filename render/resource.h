@@ -41,31 +41,20 @@ void restoreRenderResources(uint32_t kindMask);
 void invalidateRenderResources(uint32_t kindMask);
 
 // A texture: its name is the image file path ("textures\\split.jpg"). The
-// image is decoded the first time the texture is drawn, not when it is
-// asked for or restored: a scene holds only what it shows. Mip levels are
-// made only for a draw that samples between them; a texture first made
-// without them is made again with them when such a draw comes.
+// image is loaded when the texture is made and on every restore, so a
+// texture that is asked for is on the device when the call returns.
 class YTexture : public YRenderResource {
 public:
     YTexture();
     ~YTexture() override;
-    // Releases any device texture; the next draw loads it again.
+    // Releases any device texture and loads it again from the file. A file
+    // that fails to load leaves no device texture until the next restore.
     void restore() override;
     void invalidate() override;
-    // Sets the name; the image is loaded at the first draw.
+    // Sets the name and loads the image now when a renderer exists.
     void load(const std::string& fileName);
-    // Makes the device texture now if it is wanted (restored or loaded and
-    // not made since), or has no mip levels and withMips asks for them. A
-    // failure is not tried again before the next restore.
-    void prepare(bool withMips = true);
 
     YDeviceTexture deviceTexture = nullptr;
-    bool pending = false;   // wanted and not made yet
-    bool withMips = true;   // the levels the device texture has or is to get
-
-protected:
-    // Makes the device texture (the renderer reads withMips).
-    virtual void make();
 };
 
 // A texture computed per texel from another through a colour filter.
@@ -73,16 +62,25 @@ class YFilterTexture : public YTexture {
 public:
     YFilterTexture(YTexture* source, YColorFilter* filter); // owns the filter
     ~YFilterTexture() override;
+    // Made again from the source's pixels (the source stands earlier in the
+    // registry, so a restore of everything makes it first).
+    void restore() override;
 
     YTexture* source;
     YColorFilter* filter;
+};
 
-protected:
-    // From the source's pixels (loading the source first), with mip levels.
-    void make() override;
+// While it lives, the renderer decodes these image files on other threads,
+// and textures of those names that load meanwhile take their pictures from
+// there. For a batch of loads in a known order (not nested).
+class YTextureDecodeAhead {
+public:
+    explicit YTextureDecodeAhead(const std::vector<std::string>& files);
+    ~YTextureDecodeAhead();
+    YTextureDecodeAhead(const YTextureDecodeAhead&) = delete;
+    YTextureDecodeAhead& operator=(const YTextureDecodeAhead&) = delete;
 };
 
 YTexture* findTexture(const std::string& name);
-// The texture of that file, made on first request (its image loads at its
-// first draw); never null.
+// The texture of that file, loaded on first request; never null.
 YTexture* getTexture(const std::string& name);

@@ -320,6 +320,11 @@ GlTexelFormat glTexelFormat(TexelLayout layout)
 
 Texture* Device::createTexture(const img::Image& image, bool withMips)
 {
+    return createTexture(image, withMips ? img::mipChain(image) : std::vector<img::Image>());
+}
+
+Texture* Device::createTexture(const img::Image& image, const std::vector<img::Image>& mips)
+{
     Impl& d = *mImpl;
     if (image.empty() || image.rgba.size() < static_cast<size_t>(image.width) * image.height * 4) {
         d.logOnce("texture refused: empty image or missing texels");
@@ -336,9 +341,8 @@ Texture* Device::createTexture(const img::Image& image, bool withMips)
     d.bindForTransfer(texture->id);
     // Rows go up top row first, so texture coordinate v = 0 is the top of
     // the image as the renderer expects. The mip levels are box-filtered
-    // here and uploaded with the top one: a software rasteriser makes each
-    // level GL generates by drawing it, several times the cost.
-    const std::vector<img::Image> mips = withMips ? img::mipChain(image) : std::vector<img::Image>();
+    // on the CPU and uploaded with the top one: a software rasteriser makes
+    // each level GL generates by drawing it, several times the cost.
     const int levels = 1 + static_cast<int>(mips.size());
     auto level = [&](int i) -> const img::Image& { return i == 0 ? image : mips[static_cast<size_t>(i - 1)]; };
     // Pictures that leave channels constant (white or grey ones) keep only

@@ -168,6 +168,9 @@ public:
     // level only when withMips is false (a draw that samples between levels
     // then samples that one); null on failure.
     Texture* createTexture(const img::Image& image, bool withMips = true);
+    // The same with the levels below the top made already (img::mipChain of
+    // the image, or none).
+    Texture* createTexture(const img::Image& image, const std::vector<img::Image>& mips);
     void releaseTexture(Texture* texture);
     void setTexture(int stage, Texture* texture); // null unbinds
     // The top-level texels of a texture, for per-texel filtering.

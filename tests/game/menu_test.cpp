@@ -222,9 +222,7 @@ TEST_F(Menus, OptionsApplyOnlyWhatChanged)
     EXPECT_EQ(-1, resolution->getSelectedIndex());
     EXPECT_EQ(1, scores->getSelectedIndex());
 
-    // Nothing changed: nothing is made again, nothing read again (the page
-    // is drawn once first, so its pictures have loaded).
-    frame();
+    // Nothing changed: nothing is made again, nothing read again.
     const UIControl* firstItem = game->mainMenuPage.findDescendant("onNewGameMenu");
     size_t mark = testutil::logText().size();
     act(page, "onOptionsApply");

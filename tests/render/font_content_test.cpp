@@ -84,11 +84,6 @@ protected:
         ASSERT_TRUE(sys::changeDirectory(TARVELIN_GAME_DIR));
         loadFonts("data\\fonts.yml");
         loadShaders("data\\shaders.yml");
-        // Images load at their first draw: they are read while the game
-        // folder is current.
-        for (YRenderResource* r : gRenderResources())
-            if (auto* texture = dynamic_cast<YTexture*>(r))
-                texture->prepare();
         sys::changeDirectory(testDir);
     }
 

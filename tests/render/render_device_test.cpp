@@ -17,6 +17,7 @@
 #include <algorithm>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -165,8 +166,6 @@ TEST_F(RenderDevice, QuadsInOneDrawShowTheSamePixels)
 TEST_F(RenderDevice, LostDeviceComesBackWithItsTextures)
 {
     YTexture* texture = getTexture("tex.bmp");
-    EXPECT_FALSE(texture->deviceTexture); // made at its first draw
-    ASSERT_TRUE(capture("before.bmp"));
     ASSERT_TRUE(texture->deviceTexture);
     render->device()->simulateLoss();
     EXPECT_FALSE(render->restoreDevice()); // lost: the frame is skipped
@@ -180,9 +179,8 @@ TEST_F(RenderDevice, LostDeviceComesBackWithItsTextures)
     invalidateRenderResources(YRK_ALL);
     EXPECT_FALSE(texture->deviceTexture);
     restoreRenderResources(YRK_ALL);
-    EXPECT_FALSE(texture->deviceTexture);
-    ASSERT_TRUE(capture("reloaded.bmp"));
     EXPECT_TRUE(texture->deviceTexture);
+    ASSERT_TRUE(capture("reloaded.bmp"));
     expectScene("reloaded.bmp");
 }
 
@@ -190,12 +188,104 @@ TEST_F(RenderDevice, MissingTextureFileIsLoggedAndDrawsWithout)
 {
     YTexture* missing = getTexture("textures\\nothing.png");
     for (int i = 0; i < 3; ++i)
-        render->setTexture(missing, 0); // tried at the first draw only
+        render->setTexture(missing, 0); // tried when asked for only
     EXPECT_FALSE(missing->deviceTexture);
     const std::string log = testutil::logText(), line = "Load texture textures\\nothing.png, failed";
     EXPECT_NE(std::string::npos, log.find(line));
     EXPECT_EQ(log.find(line), log.rfind(line));
     EXPECT_EQ(missing, getTexture("textures\\nothing.png")); // asked once, kept
+}
+
+// Each request for a texture, in order: whether it gives a texture made
+// before (the step's index) or a new one, the "Load texture" lines it logs,
+// and whether the texture is on the device when the request returns.
+TEST_F(RenderDevice, TexturesAreOnTheDeviceWhenTheRequestReturns)
+{
+    auto picture = [](const char* file, uint8_t red) {
+        img::Image image(2, 2);
+        for (int i = 0; i < 4; ++i) {
+            uint8_t* t = &image.rgba[i * 4];
+            t[0] = red;
+            t[1] = 20;
+            t[2] = 30;
+            t[3] = 255;
+        }
+        ASSERT_TRUE(img::saveBmp(file, image));
+    };
+    picture("other.bmp", 10);
+    picture("shape.bmp", 10);
+    struct Mesh : YRenderResource {
+        Mesh()
+        {
+            kind = YRK_MESH;
+            name = "shape.bmp";
+        }
+    };
+    Mesh* mesh = new Mesh(); // deleted with every other resource
+    EXPECT_EQ(nullptr, findTexture(mesh->name));
+
+    struct Step {
+        const char* what;
+        std::function<YTexture*()> ask;
+        int sameAs;    // the step that gave the same texture, -1 for a new one
+        size_t loaded; // "Load texture" lines logged, failed ones included
+        size_t failed;
+        bool onDevice;
+    };
+    std::vector<YTexture*> given;
+    const Step steps[] = {
+        {"a map tag, while its file is read",
+         [] {
+             testutil::writeText("other.yml", "<shader name=\"other\"><map texture=\"other.bmp\"/></shader>");
+             loadShaders("other.yml");
+             return getShader("other")->stages[0]->texture;
+         },
+         -1, 1, 0, true},
+        {"the same name again", [] { return getTexture("other.bmp"); }, 0, 0, 0, true},
+        {"the name in other letter case", [] { return getTexture("OTHER.bmp"); }, -1, 1, 0, true},
+        {"the name of a mesh", [] { return getTexture("shape.bmp"); }, -1, 1, 0, true},
+        {"a missing file", [] { return getTexture("missing.png"); }, -1, 1, 1, false},
+        {"the missing file again", [] { return getTexture("missing.png"); }, 4, 0, 0, false},
+        {"a draw of the missing file",
+         [&] {
+             render->setTexture(given[4], 0);
+             return given[4];
+         },
+         4, 0, 0, false},
+        {"everything invalidated",
+         [&] {
+             invalidateRenderResources(YRK_ALL);
+             return given[0];
+         },
+         0, 0, 0, false},
+        {"everything restored, a file changed meanwhile",
+         [&] {
+             picture("other.bmp", 250);
+             restoreRenderResources(YRK_ALL);
+             return given[0];
+         },
+         0, 5, 1, true}, // tex.bmp of the scene, other, OTHER, shape, missing
+    };
+    for (const Step& step : steps) {
+        const size_t mark = testutil::logText().size();
+        YTexture* texture = step.ask();
+        ASSERT_NE(nullptr, texture) << step.what;
+        if (step.sameAs >= 0)
+            EXPECT_EQ(given[static_cast<size_t>(step.sameAs)], texture) << step.what;
+        else
+            EXPECT_EQ(given.end(), std::find(given.begin(), given.end(), texture)) << step.what;
+        EXPECT_EQ(step.loaded, testutil::logCount("Load texture ", mark)) << step.what;
+        EXPECT_EQ(step.failed, testutil::logCount(", failed", mark)) << step.what;
+        EXPECT_EQ(step.onDevice, texture->deviceTexture != nullptr) << step.what;
+        given.push_back(texture);
+    }
+    EXPECT_EQ(given[3], findTexture(mesh->name)); // the texture, not the mesh
+
+    // The restored texture holds the file's new pixels.
+    img::Image texels;
+    ASSERT_TRUE(render->device()->readTexture(static_cast<gfx::Texture*>(given[0]->deviceTexture), texels));
+    ASSERT_FALSE(texels.empty());
+    EXPECT_EQ(250, texels.rgba[0]);
 }
 
 TEST_F(RenderDevice, FilteredTextureComesBackAfterAnEarlierResourceWentAway)
@@ -209,7 +299,6 @@ TEST_F(RenderDevice, FilteredTextureComesBackAfterAnEarlierResourceWentAway)
     source->load("tex.bmp");
     auto* filtered = new YFilterTexture(source, new Halve());
     filtered->restore();
-    filtered->prepare(); // loads the source first
     ASSERT_TRUE(filtered->deviceTexture);
 
     // Removing a resource made before both must not put the filtered
@@ -218,7 +307,6 @@ TEST_F(RenderDevice, FilteredTextureComesBackAfterAnEarlierResourceWentAway)
     delete earlier;
     invalidateRenderResources(YRK_ALL);
     restoreRenderResources(YRK_ALL);
-    filtered->prepare();
     EXPECT_TRUE(source->deviceTexture);
     EXPECT_TRUE(filtered->deviceTexture);
 }

@@ -70,9 +70,7 @@ TEST_F(ShaderTest, ShaderAskedForEarlyIsFilledInPlaceByALaterFile)
     EXPECT_EQ(6u, early->renderStates[YRS_DESTBLEND]);
     ASSERT_EQ(1u, early->stages.size());
     EXPECT_EQ(getTexture("textures\\ball.png"), early->stages[0]->texture);
-    EXPECT_TRUE(render->callsStartingWith("load ").empty()); // at the first draw
-    render->setShader(early, true);
-    EXPECT_EQ(1u, render->callsStartingWith("load textures\\ball.png").size());
+    EXPECT_EQ(1u, render->callsStartingWith("load textures\\ball.png").size()); // as the file was read
 }
 
 TEST_F(ShaderTest, RedefinitionDropsOldStagesButKeepsTheMaterialOfAShaderWithout)
@@ -529,7 +527,6 @@ TEST_F(ShaderRenderTest, SameShaderSendsNothingUntilTheNextFrame)
     load("r.yml", "<shader name=\"r\"><blend src=\"srcalpha\" dest=\"invsrcalpha\"/><state zwrite=\"false\"/>"
                   "<material diffuse=\"ff0000\"/><map texture=\"t\\r.png\"><colorblend/></map></shader>");
     YShader* r = shader("r");
-    render->setShader(r, true); // its texture loads at this first draw
     render->beginFrame(false);
     render->calls.clear();
     render->setShader(r, true);
@@ -583,38 +580,39 @@ TEST_F(ShaderRenderTest, SetTextureOutsideTheStagesDoesNothing)
     EXPECT_TRUE(render->calls.empty());
     render->setTexture(t, 3);
     render->setTexture(t, 3);
-    const std::vector<std::string> expected = {"load t\\x.png", "texture 3 t\\x.png"};
+    const std::vector<std::string> expected = {"texture 3 t\\x.png"};
     EXPECT_EQ(expected, render->calls);
 }
 
-TEST_F(ShaderRenderTest, TexturesLoadAtTheirFirstDrawWithTheMipLevelsItSamples)
+TEST_F(ShaderRenderTest, TexturesLoadWhenAskedForAndOnEveryRestoreNeverAtADraw)
 {
     struct Step {
         const char* action;
         std::vector<std::string> calls; // loads and releases it makes
     };
     const Step steps[] = {
-        {"draw flat", {"load t\\m.png without mips"}},
-        {"draw flat", {}},
-        {"draw mipmapped", {"release t\\m.png", "load t\\m.png"}},
-        {"draw flat", {}}, // the levels are kept
-        {"restore", {"release t\\m.png"}},
-        {"draw mipmapped", {"load t\\m.png"}},
+        {"get", {"load t\\m.png"}},
+        {"draw", {}},
+        {"get", {}}, // found in the cache
+        {"restore", {"release t\\m.png", "load t\\m.png"}},
         {"invalidate", {"release t\\m.png"}},
-        {"draw mipmapped", {}}, // released stays released until restored
-        {"restore", {}},
-        {"draw flat", {"load t\\m.png without mips"}},
+        {"draw", {}}, // released stays released until restored
+        {"get", {}},
+        {"restore", {"load t\\m.png"}},
+        {"draw", {}},
     };
-    YTexture* t = getTexture("t\\m.png");
+    YTexture* t = nullptr;
     for (const Step& step : steps) {
         render->calls.clear();
         const std::string action = step.action;
-        if (action == "restore")
+        if (action == "get")
+            t = getTexture("t\\m.png");
+        else if (action == "restore")
             t->restore();
         else if (action == "invalidate")
             t->invalidate();
         else
-            render->setTexture(t, 0, action == "draw mipmapped");
+            render->setTexture(t, 0);
         std::vector<std::string> calls;
         for (const std::string& c : render->calls)
             if (c.rfind("load ", 0) == 0 || c.rfind("release ", 0) == 0)

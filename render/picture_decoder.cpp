@@ -1,0 +1,82 @@
+#include "render/picture_decoder.h"
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+namespace {
+
+// Largest texture side the renderer makes.
+constexpr int MAX_TEXTURE_SIZE = 512;
+// Decoding threads at most: enough to hide the decoding behind the uploads
+// at start-up without taking every core from the rasteriser.
+constexpr unsigned MAX_DECODERS = 4;
+
+} // namespace
+
+YDecodedPicture decodePicture(const std::string& file)
+{
+    YDecodedPicture picture;
+    picture.ok = img::loadImage(file, picture.image, &picture.error);
+    if (picture.ok) {
+        if (picture.image.width > MAX_TEXTURE_SIZE || picture.image.height > MAX_TEXTURE_SIZE)
+            picture.image = img::clampSize(picture.image, MAX_TEXTURE_SIZE);
+        picture.mips = img::mipChain(picture.image);
+    }
+    return picture;
+}
+
+// The files of one start and their results; the workers share it, so it
+// outlives a drop that leaves them finishing the file in hand.
+struct YPictureDecoder::Jobs {
+    std::vector<std::string> files;
+    std::vector<std::promise<YDecodedPicture>> results;
+    std::atomic<size_t> next{0};
+};
+
+YPictureDecoder::~YPictureDecoder() { drop(); }
+
+void YPictureDecoder::start(const std::vector<std::string>& files)
+{
+    drop();
+    auto jobs = std::make_shared<Jobs>();
+    for (const std::string& file : files) {
+        if (mAhead.count(file))
+            continue;
+        jobs->files.push_back(file);
+        jobs->results.emplace_back();
+        mAhead[file] = jobs->results.back().get_future();
+    }
+    if (jobs->files.empty())
+        return;
+    mJobs = jobs;
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const size_t threads = std::min<size_t>({jobs->files.size(), MAX_DECODERS, cores});
+    for (size_t t = 0; t < threads; ++t) {
+        mWorkers.push_back(std::async(std::launch::async, [jobs] {
+            for (size_t i; (i = jobs->next++) < jobs->files.size();)
+                jobs->results[i].set_value(decodePicture(jobs->files[i]));
+        }));
+    }
+}
+
+YDecodedPicture YPictureDecoder::take(const std::string& file)
+{
+    auto it = mAhead.find(file);
+    if (it == mAhead.end())
+        return decodePicture(file);
+    YDecodedPicture picture = it->second.get();
+    mAhead.erase(it);
+    return picture;
+}
+
+void YPictureDecoder::drop()
+{
+    if (mJobs)
+        mJobs->next = mJobs->files.size(); // the files not begun are left
+    for (std::future<void>& worker : mWorkers)
+        worker.wait();
+    mWorkers.clear();
+    mAhead.clear();
+    mJobs.reset();
+}
