@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
 #include <thread>
 
 namespace {
@@ -54,8 +55,18 @@ void YPictureDecoder::start(const std::vector<std::string>& files)
     const size_t threads = std::min<size_t>({jobs->files.size(), MAX_DECODERS, cores});
     for (size_t t = 0; t < threads; ++t) {
         mWorkers.push_back(std::async(std::launch::async, [jobs] {
-            for (size_t i; (i = jobs->next++) < jobs->files.size();)
-                jobs->results[i].set_value(decodePicture(jobs->files[i]));
+            for (size_t i; (i = jobs->next++) < jobs->files.size();) {
+                // Every picture gets an answer, or its texture would wait
+                // for it forever: one the memory cannot hold fails.
+                YDecodedPicture picture;
+                try {
+                    picture = decodePicture(jobs->files[i]);
+                } catch (const std::exception& e) {
+                    picture = YDecodedPicture();
+                    picture.error = e.what();
+                }
+                jobs->results[i].set_value(std::move(picture));
+            }
         }));
     }
 }
