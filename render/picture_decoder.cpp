@@ -62,8 +62,7 @@ void YPictureDecoder::start(const std::vector<std::string>& files)
                 try {
                     picture = decodePicture(jobs->files[i]);
                 } catch (const std::exception& e) {
-                    picture = YDecodedPicture();
-                    picture.error = e.what();
+                    picture.error = e.what(); // ok stays false
                 }
                 jobs->results[i].set_value(std::move(picture));
             }
