@@ -2,7 +2,6 @@
 
 #include "game/screen_quad.h"
 #include "render/render.h"
-#include "render/resource.h"
 #include "render/shader.h"
 
 #include <algorithm>
@@ -13,22 +12,6 @@ namespace {
 
 // Texture coordinates run from 0.001 to 0.999.
 constexpr float SPLASH_TEXTURE_INSET = 0.001f;
-
-// The sequence is over: its pictures give their device textures back (a
-// restore of every resource would load them again).
-void releasePictures(const std::vector<YSplashScreen>& screens)
-{
-    for (const YSplashScreen& s : screens) {
-        for (const std::string* name : {&s.shader, &s.bgShader}) {
-            YShader* shader = findShader(*name);
-            if (!shader)
-                continue;
-            for (YShaderStage* stage : shader->stages)
-                if (stage->texture)
-                    stage->texture->invalidate();
-        }
-    }
-}
 
 } // namespace
 
@@ -82,10 +65,10 @@ float YSplash::alpha() const
 
 bool YSplash::draw()
 {
-    if (over()) {
-        releasePictures(screens);
+    // The pictures stay on the device when the sequence is over: their
+    // textures are shared by file name, and a menu shader may draw with one.
+    if (over())
         return false;
-    }
     if (!gRender)
         return true;
     const YSplashScreen& s = screens[current];

@@ -28,8 +28,7 @@ public:
     // from one phase into the next.
     void update(float dt);
     // Draws the running screen over the whole viewport. False, drawing
-    // nothing, once every screen is over; the pictures' device textures
-    // are then released.
+    // nothing, once every screen is over.
     bool draw();
     // The running screen fades out now, from the level it reached.
     void skip();
