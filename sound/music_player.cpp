@@ -221,8 +221,6 @@ void YMusicPlayer::startRequested()
         bool playing0 = mStreams[0]->isPlaying(), playing1 = mStreams[1]->isPlaying();
         j = playing0 && (!playing1 || mStreams[1]->getVolume() <= mStreams[0]->getVolume()) ? 1 : 0;
         YSoundStream& incoming = *mStreams[j];
-        mTrack[j] = -1;
-        mFade[j] = 0.0f;
         try {
             incoming.open(mPlaylist[mRequested].c_str());
             // Silent from its first sample: the fade-in starts from nothing.
@@ -230,7 +228,8 @@ void YMusicPlayer::startRequested()
             incoming.play(true);
         } catch (const std::exception& e) {
             // A track that does not open is given up, not retried every
-            // update; the one playing goes on for another track time.
+            // update; what plays goes on as it did (the stream keeps its
+            // track and fade), for another track time.
             YLog::writef("DirectSound error: %s", e.what());
             mRequested = -1;
             mTrackTimer = mTrackTime;

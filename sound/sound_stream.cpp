@@ -86,6 +86,10 @@ void YSoundStream::threadMain()
 void YSoundStream::open(const char* path)
 {
     sys::Lock lock(mLock);
+    // The new file opens first: one that cannot be opened leaves the stream
+    // playing what it played.
+    auto decoder = std::make_unique<YOggDecoder>();
+    decoder->open(path);
     if (mDecoder) {
         stopLocked();
         mDecoder.reset();
@@ -95,8 +99,6 @@ void YSoundStream::open(const char* path)
     mFilled = false;
     if (mBuffer && !mBuffer->setCurrentPosition(0))
         throw YError("DSB8::SetCurrentPosition error");
-    auto decoder = std::make_unique<YOggDecoder>();
-    decoder->open(path);
     // A file of another format needs a ring of its own format.
     const snd::Format& a = decoder->format();
     if (mBuffer && (mBuffer->format().channels != a.channels || mBuffer->format().sampleRate != a.sampleRate ||

@@ -32,7 +32,8 @@ public:
     ~YSoundStream() override;
 
     // Switches to a file: stops, closes the open one, starts the new one at
-    // ring position 0 (and refills at once with a device). Throws YError.
+    // ring position 0 (and refills at once with a device). Throws YError; a
+    // file that cannot be opened leaves the stream as it was.
     void open(const char* path);
     void createDeviceObjects() override;
     void releaseDeviceObjects() override;

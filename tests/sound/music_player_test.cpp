@@ -291,6 +291,43 @@ TEST_F(MusicPlayer, ATrackThatWillNotOpenIsGivenUpOnce)
     EXPECT_FLOAT_EQ(1.0f, p.stream(0).getVolume());
 }
 
+// The quieter stream in a cross-fade is the one fading the current track
+// in: a request for a file that does not decode there leaves both fades as
+// they were, instead of cutting the current track while the other fades
+// out to silence.
+TEST_F(MusicPlayer, ATrackThatWillNotOpenDuringACrossFadeCutsNothing)
+{
+    YMusicPlayer& p = playerOver(3);
+    testutil::writeText("music\\2_track.ogg", "not an Ogg file");
+    p.play(0, 2.0f);
+    step(p, 25);
+    p.play(1, 2.0f);
+    step(p, 6);
+    ASSERT_TRUE(p.stream(0).isPlaying());
+    ASSERT_TRUE(p.stream(1).isPlaying());
+    ASSERT_LT(p.stream(1).getVolume(), p.stream(0).getVolume()); // track 1 takes the request
+
+    const size_t mark = testutil::logText().size();
+    p.play(2, 2.0f);
+    step(p);
+    EXPECT_EQ(1u, testutil::logCount("DirectSound error", mark));
+    EXPECT_EQ(-1, p.requestedTrack());
+    EXPECT_EQ(1, p.currentTrack());
+    step(p, 30);
+    EXPECT_FALSE(p.stream(0).isPlaying());
+    EXPECT_TRUE(p.stream(1).isPlaying());
+    EXPECT_FLOAT_EQ(1.0f, p.stream(1).getVolume());
+    EXPECT_EQ(1u, testutil::logCount("DirectSound error", mark));
+
+    p.play(0, 2.0f); // another track is honoured
+    step(p);
+    EXPECT_EQ(0, p.currentTrack());
+    step(p, 21);
+    EXPECT_TRUE(p.stream(0).isPlaying());
+    EXPECT_FALSE(p.stream(1).isPlaying());
+    EXPECT_FLOAT_EQ(1.0f, p.stream(0).getVolume());
+}
+
 TEST(MusicPlayerThread, RunsAndStopsPromptly)
 {
     LoopbackSound sound(RATE);

@@ -157,10 +157,16 @@ TEST(SoundStream, OpenSwitchesFilesFromTheRingStart)
     for (size_t i = 0; i < ring.size(); ++i)
         ASSERT_EQ(two[i], ring[i]) << i;
 
-    // A file that does not open leaves the stream without one.
-    EXPECT_THROW(s.open("missing.ogg"), std::exception);
+    // A file that does not open leaves the stream as it was: playing the
+    // file it had, from where it was.
     s.play(true);
-    s.refill(); // nothing to decode: no effect
+    const int write = s.writePosition();
+    EXPECT_THROW(s.open("missing.ogg"), std::exception);
+    EXPECT_TRUE(s.isPlaying());
+    EXPECT_EQ(write, s.writePosition());
+    s.deviceBuffer()->peek(0, ring.data(), RING);
+    for (size_t i = 0; i < ring.size(); ++i)
+        ASSERT_EQ(two[i], ring[i]) << i;
 }
 
 // A wake-up given to the stream's thread before open must not refill the
