@@ -1,5 +1,8 @@
 #include "render/picture_decoder.h"
 
+#include "core/log.h"
+#include "platform/sys/thread.h"
+
 #include <algorithm>
 #include <atomic>
 #include <exception>
@@ -35,6 +38,32 @@ struct YPictureDecoder::Jobs {
     std::atomic<size_t> next{0};
 };
 
+// A worker's loop. Every picture it takes gets an answer, whatever is
+// thrown, or its texture would wait for it forever: one the memory cannot
+// hold fails, and so does one whose failure cannot even be written down.
+void YPictureDecoder::decodeJobs(Jobs& jobs)
+{
+    for (size_t i; (i = jobs.next++) < jobs.files.size();) {
+        try {
+            YDecodedPicture picture;
+            try {
+                picture = decodePicture(jobs.files[i]);
+            } catch (const std::exception& e) {
+                picture.error = e.what(); // ok stays false
+            } catch (...) {
+                picture.error = "unknown error";
+            }
+            jobs.results[i].set_value(std::move(picture));
+        } catch (...) {
+            try {
+                jobs.results[i].set_value(YDecodedPicture());
+            } catch (...) {
+                // answered already
+            }
+        }
+    }
+}
+
 YPictureDecoder::~YPictureDecoder() { drop(); }
 
 void YPictureDecoder::start(const std::vector<std::string>& files)
@@ -53,20 +82,30 @@ void YPictureDecoder::start(const std::vector<std::string>& files)
     mJobs = jobs;
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     const size_t threads = std::min<size_t>({jobs->files.size(), MAX_DECODERS, cores});
+    mWorkers.reserve(threads); // a started thread is never dropped unjoined
     for (size_t t = 0; t < threads; ++t) {
-        mWorkers.push_back(std::async(std::launch::async, [jobs] {
-            for (size_t i; (i = jobs->next++) < jobs->files.size();) {
-                // Every picture gets an answer, or its texture would wait
-                // for it forever: one the memory cannot hold fails.
-                YDecodedPicture picture;
-                try {
-                    picture = decodePicture(jobs->files[i]);
-                } catch (const std::exception& e) {
-                    picture.error = e.what(); // ok stays false
-                }
-                jobs->results[i].set_value(std::move(picture));
+        try {
+            mWorkers.push_back(sys::startThread("picture decoder", [jobs] { decodeJobs(*jobs); }));
+        } catch (const std::exception& e) {
+            // The workers that started decode every file; with none, each
+            // picture is decoded when it is taken.
+            if (!mRefusalLogged) {
+                mRefusalLogged = true;
+                if (mWorkers.empty())
+                    YLog::writef("Picture decoding thread could not be started: %s; pictures are decoded as "
+                                 "their textures load",
+                                 e.what());
+                else
+                    YLog::writef("Picture decoding thread could not be started: %s; pictures are decoded on %d "
+                                 "of %d threads",
+                                 e.what(), static_cast<int>(mWorkers.size()), static_cast<int>(threads));
             }
-        }));
+            break;
+        }
+    }
+    if (mWorkers.empty()) {
+        mAhead.clear();
+        mJobs.reset();
     }
 }
 
@@ -84,8 +123,8 @@ void YPictureDecoder::drop()
 {
     if (mJobs)
         mJobs->next = mJobs->files.size(); // the files not begun are left
-    for (std::future<void>& worker : mWorkers)
-        worker.wait();
+    for (std::thread& worker : mWorkers)
+        worker.join();
     mWorkers.clear();
     mAhead.clear();
     mJobs.reset();

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 // A texture's picture ready for the device: the image file decoded, clamped
@@ -37,9 +38,11 @@ public:
 
 private:
     struct Jobs;
+    static void decodeJobs(Jobs& jobs);
     void drop();
 
     std::shared_ptr<Jobs> mJobs;
-    std::vector<std::future<void>> mWorkers;
+    std::vector<std::thread> mWorkers;
     std::map<std::string, std::future<YDecodedPicture>> mAhead;
+    bool mRefusalLogged = false; // a refused decoding thread is said once
 };

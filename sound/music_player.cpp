@@ -4,6 +4,7 @@
 #include "core/log.h"
 #include "core/math.h"
 #include "platform/sys/clock.h"
+#include "platform/sys/thread.h"
 
 #include <algorithm>
 #include <cctype>
@@ -23,8 +24,20 @@ YMusicPlayer::YMusicPlayer(bool runThread, int streamBufferSize) : mRandom(sys::
 {
     mStreams[0].reset(new YSoundStream(streamBufferSize));
     mStreams[1].reset(new YSoundStream(streamBufferSize));
-    if (runThread)
-        mThread = std::thread([this] { threadMain(); });
+    // The game needs none of the music's threads: without one it goes on
+    // without music, and the log says why, once.
+    std::string refused = mStreams[0]->threadError();
+    if (refused.empty())
+        refused = mStreams[1]->threadError();
+    if (runThread && refused.empty()) {
+        try {
+            mThread = sys::startThread("music", [this] { threadMain(); });
+        } catch (const std::exception& e) {
+            refused = e.what();
+        }
+    }
+    if (!refused.empty())
+        YLog::writef("Music thread could not be started: %s; no music", refused.c_str());
 }
 
 YMusicPlayer::~YMusicPlayer()

@@ -3,6 +3,7 @@
 #include "core/error.h"
 #include "core/log.h"
 #include "platform/snd/stream_buffer.h"
+#include "platform/sys/thread.h"
 #include "sound/sound_source.h"
 
 #include <algorithm>
@@ -43,11 +44,17 @@ std::vector<YSoundStream*> liveSoundStreams()
 
 YSoundStream::YSoundStream(int bufferSize) : mSize(bufferSize)
 {
-    // The thread is made before the stream joins the list, so a thread that
-    // cannot be made leaves nothing listed.
-    mThread = std::thread([this] { threadMain(); });
-    std::lock_guard<std::mutex> guard(streamList().lock);
-    streamList().streams.push_back(this);
+    {
+        std::lock_guard<std::mutex> guard(streamList().lock);
+        streamList().streams.push_back(this);
+    }
+    // A thread the system refuses leaves a stream that never plays: its
+    // ring would go round with nobody to refill it. The owner says so.
+    try {
+        mThread = sys::startThread("music stream", [this] { threadMain(); });
+    } catch (const std::exception& e) {
+        mThreadError = e.what();
+    }
 }
 
 YSoundStream::~YSoundStream()
@@ -59,7 +66,8 @@ YSoundStream::~YSoundStream()
         mQuit = true;
     }
     mEvent.set();
-    mThread.join();
+    if (mThread.joinable())
+        mThread.join();
     {
         sys::Lock lock(mLock);
         mBuffer.reset();
@@ -153,7 +161,7 @@ void YSoundStream::releaseDeviceObjects()
 void YSoundStream::play(bool loop)
 {
     sys::Lock lock(mLock);
-    if (!mBuffer)
+    if (!mBuffer || !mThread.joinable())
         return;
     // The fill made by open used the loop flag of the stream's last play: a
     // short file would hold silence after its end. Nothing has played yet,

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -53,6 +54,9 @@ public:
     int endMark() const;
     uint32_t refillCount() const { return mRefills; }
     snd::StreamBuffer* deviceBuffer() const { return mBuffer.get(); }
+    // Why the stream's thread could not be started (then it never plays);
+    // empty when it runs.
+    const std::string& threadError() const { return mThreadError; }
 
 private:
     void threadMain();
@@ -69,6 +73,7 @@ private:
     mutable sys::CriticalSection mLock;
     sys::AutoResetEvent mEvent;
     std::thread mThread;
+    std::string mThreadError;
     bool mPlaying = false;
     bool mFresh = false; // filled by open, not played since
     bool mFilled = false; // the ring holds data up to the play cursor

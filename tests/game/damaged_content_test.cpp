@@ -7,6 +7,7 @@
 #include "game/score_table.h"
 #include "platform/sys/files.h"
 #include "platform/sys/paths.h"
+#include "platform/sys/thread.h"
 #include "tests/common/test_util.h"
 #include "tests/game/game_fixture.h"
 
@@ -173,6 +174,55 @@ TEST_F(SecondStart, AGameStartedAfterAnotherEndedDrawsNothingOfTheFirst)
     EXPECT_TRUE(testutil::logHas("Cannot load level levels\\02_cut", mark));
     EXPECT_TRUE(testutil::logHas("Level picture levels\\thumb\\02_cut.bmp made", mark));
     EXPECT_TRUE(runUntilSteady(SCREEN_MAIN_MENU));
+}
+
+} // namespace
+
+namespace {
+
+// A starved system that refuses every thread the game would start for its
+// music and its picture decoding: none is needed to play. The game starts,
+// loads every texture, plays and quits, each refusal said once; the next
+// start, with threads, plays as ever.
+class RefusedThreads : public gametest::GameTest {
+protected:
+    void SetUp() override
+    {
+        sys::setThreadRefusal([](const char*) { return true; });
+        mark = testutil::logText().size();
+        GameTest::SetUp();
+    }
+    void TearDown() override
+    {
+        GameTest::TearDown();
+        sys::setThreadRefusal(nullptr);
+    }
+    size_t mark = 0;
+};
+
+TEST_F(RefusedThreads, TheGamePlaysWithoutThemAndSaysSoOnce)
+{
+    startPlay();
+    for (int i = 0; i < 100; ++i) {
+        gametest::bot(true);
+        frame();
+    }
+    EXPECT_EQ(SCREEN_PLAYING, game->screen);
+    game.reset();
+    EXPECT_EQ(1u, testutil::logCount("Music thread could not be started: Resource temporarily unavailable; no music",
+                                     mark));
+    EXPECT_EQ(1u, testutil::logCount("Picture decoding thread could not be started: Resource temporarily "
+                                     "unavailable; pictures are decoded as their textures load",
+                                     mark));
+    EXPECT_EQ(2u, testutil::logCount("could not be started", mark));
+    EXPECT_GT(testutil::logCount("Load texture ", mark), 20u);
+    EXPECT_EQ(0u, testutil::logCount(", failed", mark));
+
+    sys::setThreadRefusal(nullptr);
+    mark = testutil::logText().size();
+    game = std::make_unique<GameFramework>("");
+    EXPECT_TRUE(runUntilSteady(SCREEN_MAIN_MENU));
+    EXPECT_EQ(0u, testutil::logCount("could not be started", mark));
 }
 
 } // namespace

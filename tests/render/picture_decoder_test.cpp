@@ -2,11 +2,15 @@
 // file's contents, and what is not taken is dropped.
 #include "render/picture_decoder.h"
 
+#include "platform/sys/thread.h"
+
 #include "tests/common/test_util.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -85,6 +89,48 @@ TEST(PictureDecoder, EachFileIsTakenOnceWithItsContentsAndTheRestIsDropped)
     }
     // Files started and never taken go with the decoder.
     decoder.start(many);
+}
+
+// Decoding threads the system refuses: the decoder goes on with those it
+// got, or with none decodes each picture when it is taken; every picture
+// still comes, and the refusal is said once for the decoder's life.
+TEST(PictureDecoder, RefusedThreadsLeaveFewerOrNoneAndEveryPictureStillComes)
+{
+    std::vector<std::string> files;
+    for (int i = 0; i < 8; ++i) {
+        files.push_back("r" + std::to_string(i) + ".bmp");
+        writePicture(files.back(), 40 + i);
+    }
+    // As many threads as there are cores, four at most.
+    const int wanted = std::min(4, std::max(1, static_cast<int>(std::thread::hardware_concurrency())));
+    const std::string refused = "Picture decoding thread could not be started: Resource temporarily unavailable; ";
+    const struct {
+        int started; // threads allowed before the refusals
+    } cases[] = {{0}, {1}, {3}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.started);
+        int allowed = c.started;
+        sys::setThreadRefusal([&](const char*) { return allowed-- <= 0; });
+        const size_t mark = testutil::logText().size();
+        YPictureDecoder decoder;
+        for (int round = 0; round < 2; ++round) {
+            decoder.start(files);
+            for (size_t i = files.size(); i-- > 0;) { // the last, which one worker reaches last, first
+                const YDecodedPicture picture = decoder.take(files[i]);
+                EXPECT_TRUE(picture.ok) << files[i];
+                if (picture.ok)
+                    EXPECT_EQ(40 + static_cast<int>(i), picture.image.rgba[0]) << files[i];
+            }
+            allowed = 0;
+        }
+        decoder.start(files); // dropped untaken
+        const std::string logged = c.started == 0 ? "pictures are decoded as their textures load"
+                                                  : "pictures are decoded on " + std::to_string(c.started) + " of " +
+                                                        std::to_string(wanted) + " threads";
+        EXPECT_EQ(c.started < wanted ? 1u : 0u, testutil::logCount("could not be started", mark));
+        EXPECT_EQ(c.started < wanted ? 1u : 0u, testutil::logCount(refused + logged, mark));
+        sys::setThreadRefusal(nullptr);
+    }
 }
 
 TEST(PictureDecoder, LargePicturesAreClampedTo512WithTheirWholeMipChain)

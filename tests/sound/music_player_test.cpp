@@ -1,6 +1,7 @@
 // The music player driven by hand with an injected clock: requests, fades,
 // the shuffled order and the track timer.
 #include "platform/sys/clock.h"
+#include "platform/sys/thread.h"
 #include "sound/music_player.h"
 #include "sound/sound_device.h"
 #include "tests/common/test_util.h"
@@ -339,4 +340,51 @@ TEST(MusicPlayerThread, RunsAndStopsPromptly)
         sys::sleepMs(10);
     EXPECT_EQ(0, p->currentTrack());
     p.reset(); // joins the thread; stops both streams
+}
+
+// The music's threads are not needed to play: a refused one leaves the game
+// silent, says why once, and the player goes as cleanly as it came; the
+// next player, with threads, plays.
+TEST(MusicPlayerThread, ARefusedThreadMeansNoMusicSaidOnce)
+{
+    LoopbackSound sound(RATE);
+    writeTracks(3);
+    const struct {
+        const char* refused; // the thread name refused
+        int times;           // how many of them (-1: all)
+    } cases[] = {{"music stream", -1}, {"music stream", 1}, {"music", -1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.refused) + " x" + std::to_string(c.times));
+        int left = c.times;
+        sys::setThreadRefusal([&](const char* name) { return name == std::string(c.refused) && left-- != 0; });
+        const size_t mark = testutil::logText().size();
+        auto p = std::make_unique<YMusicPlayer>(true, RING);
+        p->addFolder("music");
+        p->play(0, 0.0f);
+        sys::sleepMs(300);
+        EXPECT_EQ(1u, testutil::logCount("could not be started", mark));
+        EXPECT_EQ(1u, testutil::logCount(
+                          "Music thread could not be started: Resource temporarily unavailable; no music", mark));
+        EXPECT_FALSE(p->stream(0).isPlaying());
+        EXPECT_FALSE(p->stream(1).isPlaying());
+        p.reset();
+        sys::setThreadRefusal(nullptr);
+    }
+    // Driven by hand, a stream without its thread still never plays: its
+    // ring would go round with nobody refilling it.
+    sys::setThreadRefusal([](const char* name) { return name == std::string("music stream"); });
+    YMusicPlayer byHand(false, RING);
+    sys::setThreadRefusal(nullptr);
+    byHand.addFolder("music");
+    byHand.play(0, 0.0f);
+    byHand.update();
+    EXPECT_EQ(0, byHand.currentTrack());
+    EXPECT_FALSE(byHand.stream(0).isPlaying());
+
+    auto p = std::make_unique<YMusicPlayer>(true, RING);
+    p->addFolder("music");
+    p->play(0, 0.5f);
+    for (int i = 0; i < 200 && !p->stream(0).isPlaying(); ++i)
+        sys::sleepMs(10);
+    EXPECT_TRUE(p->stream(0).isPlaying());
 }
