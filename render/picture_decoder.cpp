@@ -80,8 +80,9 @@ void YPictureDecoder::start(const std::vector<std::string>& files)
     if (jobs->files.empty())
         return;
     mJobs = jobs;
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const size_t threads = std::min<size_t>({jobs->files.size(), MAX_DECODERS, cores});
+    const unsigned wanted =
+        mThreads ? mThreads : std::min(MAX_DECODERS, std::max(1u, std::thread::hardware_concurrency()));
+    const size_t threads = std::min<size_t>(jobs->files.size(), wanted);
     mWorkers.reserve(threads); // a started thread is never dropped unjoined
     for (size_t t = 0; t < threads; ++t) {
         try {

@@ -24,7 +24,9 @@ YDecodedPicture decodePicture(const std::string& file);
 // textures that load them one after the other on the main thread.
 class YPictureDecoder {
 public:
-    YPictureDecoder() = default;
+    // Decodes on up to `threads` threads at once; 0 takes one per core,
+    // four at most.
+    explicit YPictureDecoder(unsigned threads = 0) : mThreads(threads) {}
     ~YPictureDecoder();
     YPictureDecoder(const YPictureDecoder&) = delete;
     YPictureDecoder& operator=(const YPictureDecoder&) = delete;
@@ -41,6 +43,7 @@ private:
     static void decodeJobs(Jobs& jobs);
     void drop();
 
+    unsigned mThreads;
     std::shared_ptr<Jobs> mJobs;
     std::vector<std::thread> mWorkers;
     std::map<std::string, std::future<YDecodedPicture>> mAhead;
